@@ -38,7 +38,7 @@ build_preset() {
 # Virtual X display and one persistent wineserver; stop_wine_env ends both, by PID and wineserver -k.
 XVFB_PID=
 start_wine_env() {
-  export WINEPREFIX="$ROOT/build/windows/wineprefix"
+  export WINEPREFIX="${SEARCH_WINEPREFIX:-$ROOT/build/windows/wineprefix}"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ -z "${DISPLAY_KEEP:-}" ]; then
@@ -65,7 +65,7 @@ start_wine_env() {
 
 # Draw the faces the dialogs ask for with a CJK font, or Chinese text comes out as boxes.
 install_font_substitutes() {
-  local reg="$ROOT/build/windows/font-substitutes.reg"
+  local reg="$WINEPREFIX/font-substitutes.reg"
   python3 - "$reg" <<'PY'
 import sys
 faces = ["MS Shell Dlg", "MS Shell Dlg 2", "SimSun", "宋体", "Tahoma", "NSimSun", "新宋体", "Microsoft Sans Serif"]
