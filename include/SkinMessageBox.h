@@ -1,0 +1,13 @@
+// The client's skinned message box: a modal box owned by the skinned dialog that is handling the
+// current message on this thread (else the thread's active window). Returns the button pressed.
+#pragma once
+
+#include <windows.h>
+
+int SkinMessageBox(const wchar_t* text, const wchar_t* caption, UINT type);
+
+// Replaces how the box is presented (tests record instead of showing). Returns the presenter it
+// replaces; null restores the real box. Exported by the module that carries the library.
+using SkinMessageBoxPresenter = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption,
+                                        UINT type);
+SkinMessageBoxPresenter SetSkinMessageBoxPresenter(SkinMessageBoxPresenter presenter);
