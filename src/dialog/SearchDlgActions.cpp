@@ -1,0 +1,81 @@
+// Actions on the selected row: add friend / join zone, view profile, and keeping the two buttons
+// in step with the selection.
+#include "ResultStore.h"
+#include "SearchDlg.h"
+
+namespace {
+constexpr int kPageSize = 10;
+}
+
+bool CSearchDlg::FindSelectedRecord(SelectedRecord& record) {
+    const int t = m_nCurTab;
+    const int row = m_pList[t]->GetNextItem(-1, LVNI_SELECTED);
+    if (row < 0)
+        return false;
+    const std::size_t position = static_cast<std::size_t>(m_nCurPage[t]) * kPageSize + row;
+
+    std::lock_guard<std::mutex> lock(m_storeLock);
+    // Whatever the list claims, never walk past the end of the store.
+    if (t == 0) {
+        auto it = PositionAt(m_userStore, position);
+        if (it == m_userStore.end())
+            return false;
+        record.id = it->id;
+        record.account = it->account;
+    } else {
+        auto it = PositionAt(m_zoneStore, position);
+        if (it == m_zoneStore.end())
+            return false;
+        record.id = it->id;
+    }
+    return true;
+}
+
+// The client gets its own copy of the account: it may run a message loop inside the call, and
+// the store may be cleared under it meanwhile.
+void CSearchDlg::OnAddFriend() {
+    SelectedRecord record;
+    if (!FindSelectedRecord(record) || !m_pResultHandler)
+        return;
+    if (m_nCurTab == 0)
+        m_pResultHandler->AddFriend(record.id, record.account);
+    else
+        m_pResultHandler->JoinZone(record.id);
+}
+
+void CSearchDlg::OnViewInfo() {
+    SelectedRecord record;
+    if (!FindSelectedRecord(record) || !m_pResultHandler)
+        return;
+    if (m_nCurTab == 0)
+        m_pResultHandler->ViewUserInfo(record.id, record.account);
+    else
+        m_pResultHandler->ViewZoneInfo(record.id);
+}
+
+void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+    // Whichever list reported the change, the current tab's list is the one that counts.
+    CListCtrl* pList = m_pList[m_nCurTab];
+    if (!pList)
+        return;
+    const bool selected = pList->GetSelectedCount() != 0;
+    m_btnView.EnableWindow(selected);
+    if (!selected) {
+        m_btnAdd.EnableWindow(FALSE);
+        return;
+    }
+    SelectedRecord record;
+    if (!FindSelectedRecord(record) || !m_pResultHandler) {
+        m_btnAdd.EnableWindow(FALSE);
+        return;
+    }
+    if (m_nCurTab == 0) {
+        // Asked even for the signed-in user's own row, before the comparison.
+        const bool isFriend = m_pResultHandler->IsFriend(record.id);
+        const bool isSelf = record.id == m_pSearchCmd->GetSelfID();
+        m_btnAdd.EnableWindow(!isSelf && !isFriend);
+    } else {
+        m_btnAdd.EnableWindow(!m_pResultHandler->IsZoneMember(record.id));
+    }
+}

@@ -1,0 +1,173 @@
+// View states: which controls of the two tabs and their two views are shown and enabled, the
+// pager, reset, tab switching, Back, the radio buttons and the Enter/Escape filter.
+#include "SearchDlg.h"
+#include "SearchStrings.h"
+#include "resource.h"
+
+namespace {
+constexpr int kPageSize = 10;
+
+void Show(CWnd& control, bool bShow) { control.ShowWindow(bShow ? SW_SHOW : SW_HIDE); }
+}  // namespace
+
+void CSearchDlg::UpdateControls() {
+    const int mode = m_nViewMode[m_nCurTab];
+    const bool userForm = m_nCurTab == 0 && m_nViewMode[0] == 0;
+    const bool zoneForm = m_nCurTab == 1 && m_nViewMode[1] == 0;
+
+    for (CWnd* pControl : {static_cast<CWnd*>(&m_radioCompany), static_cast<CWnd*>(&m_radioNick),
+                           static_cast<CWnd*>(&m_radioAccount), static_cast<CWnd*>(&m_editNick),
+                           static_cast<CWnd*>(&m_editAccount), static_cast<CWnd*>(&m_editCompany)})
+        Show(*pControl, userForm);
+    for (CWnd* pControl :
+         {static_cast<CWnd*>(&m_radioZoneById), static_cast<CWnd*>(&m_radioZoneByName),
+          static_cast<CWnd*>(&m_staticIndustry), static_cast<CWnd*>(&m_editZoneId),
+          static_cast<CWnd*>(&m_editZoneName), static_cast<CWnd*>(&m_comboIndustry)})
+        Show(*pControl, zoneForm);
+    Show(m_listUser, m_nCurTab == 0 && m_nViewMode[0] == 1);
+    Show(m_listZone, m_nCurTab == 1 && m_nViewMode[1] == 1);
+    for (CWnd* pControl : {static_cast<CWnd*>(&m_btnFind), static_cast<CWnd*>(&m_staticCriteria),
+                           static_cast<CWnd*>(&m_separator)})
+        Show(*pControl, mode == 0);
+    for (CWnd* pControl :
+         {static_cast<CWnd*>(&m_btnBack), static_cast<CWnd*>(&m_btnNextPage),
+          static_cast<CWnd*>(&m_btnPrevPage), static_cast<CWnd*>(&m_btnAdd),
+          static_cast<CWnd*>(&m_btnView), static_cast<CWnd*>(&m_staticPage)})
+        Show(*pControl, mode == 1);
+    m_btnFind.EnableWindow(mode == 0);
+    m_btnBack.EnableWindow(mode != 0);
+}
+
+void CSearchDlg::UpdatePageControls() {
+    const int t = m_nCurTab;
+    const int p = m_nCurPage[t];
+    int n;
+    int newCount;
+    {
+        std::lock_guard<std::mutex> lock(m_storeLock);
+        n = static_cast<int>(t == 0 ? m_userStore.size() : m_zoneStore.size());
+        newCount = m_nNewCount[t];
+    }
+
+    if (n <= 0) {
+        m_btnPrevPage.EnableWindow(FALSE);
+        m_staticPage.SetWindowText(search_text::kNoRecords);
+    } else {
+        m_btnPrevPage.EnableWindow(p > 0);
+        CString label;
+        label.Format(search_text::kPageFormat, p + 1);
+        m_staticPage.SetWindowText(label);
+    }
+
+    const bool selected = m_pList[t]->GetSelectedCount() != 0;
+    m_btnAdd.EnableWindow(selected);
+    m_btnView.EnableWindow(selected);
+
+    // More cached rows beyond this page, or this page is not empty and the last batch brought
+    // something new, so asking the server again may bring more.
+    const bool more = n > kPageSize * p + kPageSize || (n > kPageSize * p && newCount != 0);
+    m_btnNextPage.EnableWindow(more);
+
+    m_btnAdd.SetWindowText(t == 0 ? search_text::kAddFriend : search_text::kJoinZone);
+
+    // An account names one user: there is never a next page.
+    if (t == 0 && m_radioAccount.SendMessage(BM_GETCHECK) == BST_CHECKED)
+        m_btnNextPage.EnableWindow(FALSE);
+}
+
+void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
+    if (bReset) {
+        {
+            std::lock_guard<std::mutex> lock(m_storeLock);
+            m_nCurTab = bUserTab ? 0 : 1;
+            m_userStore.clear();
+            m_zoneStore.clear();
+            m_nNewCount[0] = m_nNewCount[1] = 0;
+        }
+        m_listUser.SendMessage(LVM_DELETEALLITEMS);
+        m_listZone.SendMessage(LVM_DELETEALLITEMS);
+        m_nViewMode[0] = m_nViewMode[1] = 0;
+        m_nCurPage[0] = m_nCurPage[1] = 0;
+        m_tab.SendMessage(TCM_SETCURSEL, m_nCurTab);
+
+        m_btnFind.EnableWindow(TRUE);
+        m_btnBack.EnableWindow(FALSE);
+
+        m_radioCompany.SendMessage(BM_SETCHECK, BST_CHECKED);
+        m_radioOnline.SendMessage(BM_SETCHECK, BST_UNCHECKED);
+        m_radioNick.SendMessage(BM_SETCHECK, BST_UNCHECKED);
+        m_radioAccount.SendMessage(BM_SETCHECK, BST_UNCHECKED);
+        m_editNick.SetWindowTextW(L"");
+        m_editAccount.SetWindowTextW(L"");
+
+        m_editZoneId.EnableEdit(TRUE);
+        m_editZoneName.EnableEdit(FALSE);
+        m_comboIndustry.EnableWindow(FALSE);
+        m_editCompany.EnableEdit(TRUE);
+        m_editNick.EnableEdit(FALSE);
+        m_editAccount.EnableEdit(FALSE);
+
+        m_radioZoneById.SendMessage(BM_SETCHECK, BST_CHECKED);
+        m_radioZoneByName.SendMessage(BM_SETCHECK, BST_UNCHECKED);
+        m_editZoneId.SetWindowTextW(L"");
+        m_editZoneName.SetWindowTextW(L"");
+        if (m_comboIndustry.SendMessage(CB_GETCOUNT) > 0)
+            m_comboIndustry.SendMessage(CB_SETCURSEL, 0);
+    }
+    UpdateControls();
+}
+
+void CSearchDlg::OnBack() {
+    const int t = m_nCurTab;
+    m_nViewMode[t] = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_storeLock);
+        if (t == 0)
+            m_userStore.clear();
+        else
+            m_zoneStore.clear();
+        m_nNewCount[t] = 0;
+    }
+    m_btnFind.EnableWindow(TRUE);
+    m_btnBack.EnableWindow(FALSE);
+    m_nCurPage[t] = 0;
+    m_pList[t]->DeleteAllItems();
+    UpdateControls();
+}
+
+void CSearchDlg::OnTabSelChange(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+    const int tab = static_cast<int>(m_tab.SendMessage(TCM_GETCURSEL));
+    {
+        std::lock_guard<std::mutex> lock(m_storeLock);
+        // A tab control with no selection answers -1; stay on a real tab.
+        m_nCurTab = tab == 1 ? 1 : 0;
+    }
+    UpdateControls();
+    if (m_nViewMode[m_nCurTab] == 1)
+        UpdatePageControls();
+}
+
+void CSearchDlg::OnUserRadio(UINT) {
+    m_editNick.EnableEdit(static_cast<BOOL>(m_radioNick.SendMessage(BM_GETCHECK)));
+    m_editAccount.EnableEdit(static_cast<BOOL>(m_radioAccount.SendMessage(BM_GETCHECK)));
+    m_editCompany.EnableEdit(static_cast<BOOL>(m_radioCompany.SendMessage(BM_GETCHECK)));
+}
+
+void CSearchDlg::OnZoneRadio(UINT) {
+    m_editZoneId.EnableEdit(static_cast<BOOL>(m_radioZoneById.SendMessage(BM_GETCHECK)));
+    m_editZoneName.EnableEdit(static_cast<BOOL>(m_radioZoneByName.SendMessage(BM_GETCHECK)));
+    m_comboIndustry.EnableWindow(static_cast<BOOL>(m_radioZoneByName.SendMessage(BM_GETCHECK)));
+}
+
+BOOL CSearchDlg::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE)
+        return TRUE;  // Escape never closes the window
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN) {
+        // Enter in a form runs Find, even while it is disabled; in a result view it does nothing.
+        if (m_nViewMode[m_nCurTab] == 0)
+            PostMessage(WM_COMMAND, IDC_BTN_FIND, 0);
+        return TRUE;
+    }
+    return CCommonSkinDialog::PreTranslateMessage(pMsg);
+}
