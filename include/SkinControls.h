@@ -35,12 +35,18 @@ public:
     ~CCommonSkinDialog() override;
 };
 
+// What a default-constructed skin record holds in every field: the skin's own image for that part.
+constexpr std::int32_t SKIN_KEY_DEFAULT = -1;
+
 // A control that keeps its skin record and publishes it on its window, once it has one, as the
 // window properties "SkinKeyCount" and "SkinKey0", "SkinKey1", ... (each an int32 in a HANDLE).
+// The properties leave the window with its last message (WM_NCDESTROY), or with the control object
+// if that goes first.
 class CSkinKeyHolder {
 protected:
     void KeepSkinKey(CWnd& control, const std::int32_t* fields, int count);
     void PublishSkinKey(CWnd& control) const;
+    static void WithdrawSkinKey(CWnd& control);
 
 private:
     std::int32_t m_fields[8] = {};
@@ -67,8 +73,12 @@ public:
         std::int32_t nItemSelected;
         std::int32_t nBorder;
     };
+    ~CSkinTabCtrl() override;
     void SetSkinKey(SkinTabCtrlInfo info);
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 class CSkinOwnerDrawButton : public CButton {};
@@ -80,8 +90,12 @@ public:
         std::int32_t nBackground;
         std::int32_t nText;
     };
+    ~CSkinStatic() override;
     void SetSkinKey(SkinStaticInfo info);
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 class CSkinComboBox : public CComboBox, public CSkinKeyHolder {
@@ -92,8 +106,12 @@ public:
         std::int32_t nButton;
         std::int32_t nList;
     };
+    ~CSkinComboBox() override;
     void SetSkinKey(SkinComboBoxInfo info);
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 class CSkinGroupBox : public CButton, public CSkinKeyHolder {
@@ -107,6 +125,10 @@ public:
         std::int32_t nBottomRight;
         std::int32_t nEdge;
     };
+    ~CSkinGroupBox() override;
     void SetSkinKey(SkinGroupBoxInfo info);
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
