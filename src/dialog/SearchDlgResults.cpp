@@ -83,15 +83,17 @@ std::vector<CSearchDlg::RowTexts> CSearchDlg::ReadPage(int nTab, int nPage) {
     std::vector<RowTexts> rows;
     std::lock_guard<std::mutex> lock(m_storeLock);
     if (nTab == 0) {
-        for (const UserInfo& user : PageRange(m_userStore, static_cast<std::size_t>(nPage))) {
-            rows.push_back({{user.account, user.nickname, user.GetStateText(), user.company}});
-        }
+        const auto [first, last] = PageRange(m_userStore, static_cast<std::size_t>(nPage));
+        for (auto it = first; it != last; ++it)
+            rows.push_back({{it->account, it->nickname, it->GetStateText(), it->company}});
     } else {
-        for (const ZoneInfo& zone : PageRange(m_zoneStore, static_cast<std::size_t>(nPage))) {
-            const std::wstring& industry = zone.industry < m_industries.size()
-                                               ? m_industries[zone.industry]
-                                               : std::wstring(search_text::kUnknownIndustry);
-            rows.push_back({{IdentifierToText(zone.id), zone.name, industry, std::wstring()}});
+        const auto [first, last] = PageRange(m_zoneStore, static_cast<std::size_t>(nPage));
+        for (auto it = first; it != last; ++it) {
+            // Codes are indices into the client's list; anything beyond it is unknown.
+            const std::wstring industry = it->industry < m_industries.size()
+                                              ? m_industries[it->industry]
+                                              : std::wstring(search_text::kUnknownIndustry);
+            rows.push_back({{IdentifierToText(it->id), it->name, industry, std::wstring()}});
         }
     }
     return rows;
