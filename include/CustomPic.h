@@ -15,6 +15,8 @@ public:
     CustomPic& operator=(CustomPic&& other) noexcept;
     ~CustomPic();
 
+    void Swap(CustomPic& other) noexcept;
+
     std::uint32_t Width() const { return m_width; }
     std::uint32_t Height() const { return m_height; }
     bool IsEmpty() const { return m_pixels.empty(); }

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <typeinfo>
+
+#include "IdentifierText.h"
+
+namespace {
+
+constexpr std::uint64_t kMaxId = std::numeric_limits<std::uint64_t>::max();
+
+// Narrow copy of a test input for failure messages; the inputs are ASCII apart from the
+// full-width digits, which only need to be recognisable.
+std::string Printable(const wchar_t* text) {
+    std::string out;
+    for (; *text; ++text) {
+        out += (*text < 0x80) ? static_cast<char>(*text) : '?';
+    }
+    return "\"" + out + "\"";
+}
+
+TEST(IdentifierFromText, ReadsPlainDecimalNumbers) {
+    const struct {
+        const wchar_t* text;
+        std::uint64_t id;
+    } cases[] = {
+        {L"123", 123},
+        {L"0", 0},
+        {L"7", 7},
+        {L"18446744073709551615", kMaxId},
+        {L"18446744073709551614", kMaxId - 1},
+        {L"4294967296", 4294967296ull},
+        {L"007", 7},
+        {L"00000000000000000000000000042", 42},
+        // Boost's rules for an unsigned target: '+' is accepted and '-' negates modulo 2^64.
+        {L"+5", 5},
+        {L"-0", 0},
+        {L"-1", kMaxId},
+        {L"-18446744073709551615", 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IdentifierFromText(c.text), c.id) << Printable(c.text);
+    }
+}
+
+TEST(IdentifierFromText, RefusesAnythingButOneNumber) {
+    const wchar_t* const cases[] = {
+        L"", L" 123", L"123 ", L"\t123", L"123\n", L"12a", L"a12", L"1.5", L"1,000", L"1 000", L"0x10",
+        L"1e3", L"+", L"-", L"+-1", L"--1",
+        L"１２３",  // full-width digits
+        L"18446744073709551616", L"99999999999999999999", L"-18446744073709551616",
+        L"123456789012345678901234567890",
+    };
+    for (const wchar_t* text : cases) {
+        try {
+            const std::uint64_t id = IdentifierFromText(text);
+            ADD_FAILURE() << Printable(text) << " gave " << id;
+        } catch (const boost::bad_lexical_cast& e) {
+            EXPECT_EQ(e.source_type(), typeid(const wchar_t*)) << Printable(text);
+            EXPECT_EQ(e.target_type(), typeid(std::uint64_t)) << Printable(text);
+        }
+    }
+}
+
+TEST(IdentifierFromText, NullTextIsRefusedLikeBadText) {
+    EXPECT_THROW(IdentifierFromText(nullptr), boost::bad_lexical_cast);
+    // The caller catches it as the standard bad_cast family too.
+    EXPECT_THROW(IdentifierFromText(nullptr), std::bad_cast);
+}
+
+TEST(IdentifierToText, WritesPlainDigits) {
+    const struct {
+        std::uint64_t id;
+        const wchar_t* text;
+    } cases[] = {
+        {0, L"0"},
+        {9, L"9"},
+        {10, L"10"},
+        {1234567, L"1234567"},
+        {4294967295ull, L"4294967295"},
+        {1ull << 63, L"9223372036854775808"},
+        {kMaxId, L"18446744073709551615"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IdentifierToText(c.id), c.text) << c.id;
+    }
+}
+
+TEST(IdentifierText, RoundTripKeepsTheIdentifier) {
+    for (std::uint64_t id = 1; id < kMaxId / 3; id = id * 3 + 1) {
+        const std::wstring text = IdentifierToText(id);
+        EXPECT_EQ(IdentifierFromText(text.c_str()), id);
+    }
+    for (std::uint64_t id : {std::uint64_t{0}, kMaxId, kMaxId - 1, std::uint64_t{1} << 63}) {
+        EXPECT_EQ(IdentifierFromText(IdentifierToText(id).c_str()), id) << id;
+    }
+}
+
+}  // namespace
