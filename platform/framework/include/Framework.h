@@ -9,7 +9,9 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <exception>
 #include <string>
+#include <type_traits>
 
 // ---------------------------------------------------------------------------------------------
 // Strings
@@ -81,7 +83,8 @@ protected:
 //
 // One entry per line, walked in order; the first entry that matches handles the message. A class
 // map chains to its base class's map. Entries are type-safe: each macro makes a small thunk for
-// the handler's signature.
+// the handler's signature. Handlers are named as pointers to members (&CMyDlg::OnFind); they may
+// be protected or private, since the map is a member of the class.
 
 class CCmdTarget;
 struct AFX_MSGMAP_ENTRY;
@@ -113,6 +116,7 @@ protected:                                                      \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                   \
         using ThisClass = theClass;                                                     \
         using TheBaseClass = baseClass;                                                 \
+        static_assert(std::is_base_of_v<TheBaseClass, ThisClass>, "map base is no base"); \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
 #define END_MESSAGE_MAP()                                                               \
@@ -125,36 +129,55 @@ protected:                                                      \
 namespace afx_detail {
 template <class T> T* Self(CCmdTarget* target) { return static_cast<T*>(target); }
 
+// The handler's signature, whatever class declared it: a handler inherited from a base class has
+// a pointer-to-member type of that base, which a template parameter typed on T would refuse.
+template <class M> struct Handler;
+template <class C, class R, class... A> struct Handler<R (C::*)(A...)> {
+    using Class = C;
+    using Signature = R(A...);
+};
+template <class T, auto Fn, class Sig> constexpr bool Fits() {
+    using H = Handler<decltype(Fn)>;
+    return std::is_base_of_v<typename H::Class, T> && std::is_same_v<typename H::Signature, Sig>;
+}
+
 // void Handler()
-template <class T, void (T::*Fn)()>
+template <class T, auto Fn>
 bool CommandThunk(CCmdTarget* t, const AFX_MSGMAP_ENTRY&, WPARAM, LPARAM, LRESULT* r) {
+    static_assert(Fits<T, Fn, void()>(), "command handler must be void Handler()");
     (Self<T>(t)->*Fn)();
     *r = 0;
     return true;
 }
 // void Handler(UINT id) for a command range
-template <class T, void (T::*Fn)(UINT)>
+template <class T, auto Fn>
 bool CommandRangeThunk(CCmdTarget* t, const AFX_MSGMAP_ENTRY&, WPARAM wp, LPARAM, LRESULT* r) {
+    static_assert(Fits<T, Fn, void(UINT)>(), "range handler must be void Handler(UINT)");
     (Self<T>(t)->*Fn)(LOWORD(wp));
     *r = 0;
     return true;
 }
 // void Handler(NMHDR*, LRESULT*)
-template <class T, void (T::*Fn)(NMHDR*, LRESULT*)>
+template <class T, auto Fn>
 bool NotifyThunk(CCmdTarget* t, const AFX_MSGMAP_ENTRY&, WPARAM, LPARAM lp, LRESULT* r) {
+    static_assert(Fits<T, Fn, void(NMHDR*, LRESULT*)>(),
+                  "notify handler must be void Handler(NMHDR*, LRESULT*)");
     *r = 0;
     (Self<T>(t)->*Fn)(reinterpret_cast<NMHDR*>(lp), r);
     return true;
 }
 // LRESULT Handler(WPARAM, LPARAM)
-template <class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
+template <class T, auto Fn>
 bool MessageThunk(CCmdTarget* t, const AFX_MSGMAP_ENTRY&, WPARAM wp, LPARAM lp, LRESULT* r) {
+    static_assert(Fits<T, Fn, LRESULT(WPARAM, LPARAM)>(),
+                  "message handler must be LRESULT Handler(WPARAM, LPARAM)");
     *r = (Self<T>(t)->*Fn)(wp, lp);
     return true;
 }
 // void OnClose()
-template <class T, void (T::*Fn)()>
+template <class T, auto Fn>
 bool VoidMessageThunk(CCmdTarget* t, const AFX_MSGMAP_ENTRY&, WPARAM, LPARAM, LRESULT* r) {
+    static_assert(Fits<T, Fn, void()>(), "handler must be void Handler()");
     (Self<T>(t)->*Fn)();
     *r = 0;
     return true;
@@ -177,6 +200,7 @@ bool VoidMessageThunk(CCmdTarget* t, const AFX_MSGMAP_ENTRY&, WPARAM, LPARAM, LR
     {WM_CLOSE, 0, 0, 0, &afx_detail::VoidMessageThunk<ThisClass, &ThisClass::OnClose>},
 
 class CCmdTarget : public CObject {
+    DECLARE_DYNAMIC(CCmdTarget)
 public:
     static const AFX_MSGMAP* GetThisMessageMap();
     virtual const AFX_MSGMAP* GetMessageMap() const;
@@ -191,6 +215,7 @@ public:
 class CFont;
 
 class CWnd : public CCmdTarget {
+    DECLARE_DYNAMIC(CWnd)
 public:
     CWnd();
     ~CWnd() override;
@@ -279,6 +304,9 @@ public:
     const AFX_MSGMAP* GetMessageMap() const override;
 
 protected:
+    // A message the map handled also leaves its result in DWLP_MSGRESULT, where dialog code
+    // looks for it.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     UINT m_nIDTemplate;
@@ -352,6 +380,12 @@ public:
     CFont(const CFont&) = delete;
     CFont& operator=(const CFont&) = delete;
 
+    // CreateFontW's arguments; fails when the font already holds one.
+    BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
+                    BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
+                    BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily,
+                    const wchar_t* lpszFacename);
+    // Takes ownership; fails when the font already holds one.
     BOOL Attach(HFONT hFont);
     HFONT Detach();
     BOOL DeleteObject();
@@ -393,3 +427,8 @@ HINSTANCE AfxFindResourceHandle(const wchar_t* lpszName, const wchar_t* lpszType
 // TRUE: the message was consumed. The framework also arranges this itself through a per-thread
 // message hook while one of its dialogs exists.
 BOOL AfxPreTranslateMessage(MSG* pMsg);
+
+// A handler that throws cannot unwind through the system's window procedure: the framework's
+// window procedure stops the exception there and keeps the first one per thread. Returns it
+// (null when there is none) and forgets it.
+std::exception_ptr AfxTakeWndProcException();
