@@ -219,6 +219,7 @@ void BM_CopyBatchToVector(benchmark::State& state) {
 BENCHMARK(BM_CopyBatchToVector)->Unit(benchmark::kMicrosecond);
 
 // ---- Memory -------------------------------------------------------------------------------------
+// Only the counters of these two matter; their times include first use of fresh pages.
 
 constexpr std::size_t kFootprintRecords = 100000;
 

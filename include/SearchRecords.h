@@ -8,6 +8,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <type_traits>
 
 #include <boost/multi_index/composite_key.hpp>
 #include <boost/multi_index/member.hpp>
@@ -32,6 +33,8 @@ struct UserExtInfo {
 struct UserToken {
     std::uint8_t bytes[16] = {};
 };
+static_assert(sizeof(UserToken) == 16 && std::is_trivially_copyable_v<UserToken>,
+              "the protocol library copies the token as one 16-byte block");
 
 struct UserInfo {
     std::uint64_t id = 0;
