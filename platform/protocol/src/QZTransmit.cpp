@@ -178,8 +178,11 @@ void Core::Run() {
             continue;
         }
         auto first = m_queue.begin();
-        if (first->first.first > Clock::now()) {
-            m_wake.wait_until(lock, first->first.first);
+        // A copy: wait_until reads its deadline again after waking, and by then a command's
+        // destructor may have erased the node it came from.
+        const Clock::time_point due = first->first.first;
+        if (due > Clock::now()) {
+            m_wake.wait_until(lock, due);
             continue;
         }
         Delivery delivery = std::move(first->second);
