@@ -8,9 +8,10 @@
 
 #include "SkinMessageBox.h"
 #include "SkinTestSupport.h"
+#include "WinTestSupport.h"
 
 using skin_test::CTestSkinDialog;
-using skin_test::MessageBoxWatcher;
+using wintest::MessageBoxWatcher;
 
 namespace {
 
@@ -56,7 +57,7 @@ TEST(SkinDialog, InitialisesAsThePlatformDialogAndRedrawsEverythingOnUpdateUI) {
     EXPECT_TRUE(dlg.m_baseInitResult);
 
     ::ShowWindow(dlg, SW_SHOWNA);
-    skin_test::PumpUntilIdle();
+    ASSERT_TRUE(wintest::PumpUntilIdle());
     int dialogPaints = 0, editPaints = 0;
     HWND hEdit = ::GetDlgItem(dlg, IDC_TEST_EDIT);
     ::SetWindowSubclass(dlg, &CountPaints, 1, reinterpret_cast<DWORD_PTR>(&dialogPaints));
@@ -91,17 +92,31 @@ TEST(SkinMessageBox, RealModalBoxOwnedByTheSkinnedDialogHandlingTheMessage) {
     CTestSkinDialog dlg;
     ASSERT_TRUE(dlg.CreateWindowFromTemplate());
     int result = 0;
-    dlg.m_onAppMessage = [&] { result = SkinMessageBox(L"请先登录！", L"查询失败", 0); };
+    bool boxUp = false;
+    int seenWhileUp = 0;
+    BOOL dialogEnabledWhileUp = TRUE;
+    dlg.m_onAppMessage = [&](WPARAM step) {
+        if (step == 1) {
+            // Posted before the box: only a loop run by the box itself can deliver it meanwhile.
+            seenWhileUp += boxUp;
+            dialogEnabledWhileUp = ::IsWindowEnabled(dlg);
+            return;
+        }
+        dlg.PostMessage(WM_APP, 1);
+        boxUp = true;
+        result = SkinMessageBox(L"请先登录！", L"查询失败", 0);
+        boxUp = false;
+    };
 
     MessageBoxWatcher watcher;
     dlg.SendMessage(WM_APP);
-    ASSERT_EQ(watcher.seen.size(), 1u);
-    EXPECT_EQ(watcher.timedOut, 0);
-    EXPECT_EQ(watcher.seen[0].text, L"请先登录！");
-    EXPECT_EQ(watcher.seen[0].caption, L"查询失败");
-    EXPECT_EQ(watcher.seen[0].owner, dlg.GetSafeHwnd());
-    EXPECT_FALSE(watcher.seen[0].ownerEnabled) << "the box is not modal to its dialog";
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].text, L"请先登录！");
+    EXPECT_EQ(watcher.Seen()[0].caption, L"查询失败");
+    EXPECT_EQ(watcher.Seen()[0].owner, dlg.GetSafeHwnd());
     EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(seenWhileUp, 1);
+    EXPECT_FALSE(dialogEnabledWhileUp) << "the box is not modal to its dialog";
     EXPECT_TRUE(::IsWindowEnabled(dlg));
     dlg.DestroyWindow();
 }
@@ -111,8 +126,8 @@ TEST(SkinMessageBox, OwnerIsTheInnermostHandlingDialogAndFallsBackToTheActiveWin
     CTestSkinDialog outer, inner;
     ASSERT_TRUE(outer.CreateWindowFromTemplate());
     ASSERT_TRUE(inner.CreateWindowFromTemplate());
-    inner.m_onAppMessage = [] { SkinMessageBox(L"inner", L"c", 0); };
-    outer.m_onAppMessage = [&] {
+    inner.m_onAppMessage = [](WPARAM) { SkinMessageBox(L"inner", L"c", 0); };
+    outer.m_onAppMessage = [&](WPARAM) {
         inner.SendMessage(WM_APP);
         SkinMessageBox(L"outer", L"c", 0);
     };
@@ -122,7 +137,7 @@ TEST(SkinMessageBox, OwnerIsTheInnermostHandlingDialogAndFallsBackToTheActiveWin
     EXPECT_EQ(g_presented[1].owner, outer.GetSafeHwnd());
 
     // A handler that throws still hands the thread back to whoever was current before.
-    outer.m_onAppMessage = [] { throw std::runtime_error("handler failed"); };
+    outer.m_onAppMessage = [](WPARAM) { throw std::runtime_error("handler failed"); };
     EXPECT_THROW(outer.RouteMessage(WM_APP, 0, 0), std::runtime_error);
     const HWND active = ::GetActiveWindow();
     ASSERT_NE(active, outer.GetSafeHwnd());
@@ -149,7 +164,7 @@ TEST(SkinMessageBox, PresenterReplacementAndRestore) {
 
     MessageBoxWatcher watcher;
     EXPECT_EQ(SkinMessageBox(L"real", L"box", 0), IDOK);
-    ASSERT_EQ(watcher.seen.size(), 1u);
-    EXPECT_EQ(watcher.seen[0].text, L"real");
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].text, L"real");
     EXPECT_EQ(g_presented.size(), 2u);
 }

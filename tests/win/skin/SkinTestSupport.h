@@ -1,10 +1,9 @@
-// What the skin tests share: a dialog holding one skinned control of each kind, a bounded message
-// pump, and a watcher that reads and closes real message boxes.
+// What the skin tests share: a dialog holding one skinned control of each kind, and the skin keys
+// a control published on its window.
 #pragma once
 
 #include <windows.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,9 +12,6 @@
 #include "SkinTestIds.h"
 
 namespace skin_test {
-
-// Dispatches queued messages until none is left or the timeout passes; false on timeout.
-bool PumpUntilIdle(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 
 // The record a skinned control published on its window: "SkinKey0".."SkinKeyN-1" for the
 // "SkinKeyCount" N. Empty when nothing is published.
@@ -50,45 +46,16 @@ public:
 
     BOOL m_baseInitResult = FALSE;
     int m_buttonClicks = 0;
-    std::function<void()> m_onAppMessage;  // what WM_APP does
+    std::function<void(WPARAM)> m_onAppMessage;  // what WM_APP does
     int* m_pDestroyed = nullptr;           // counts destructor runs
 
 protected:
     void OnButton() { ++m_buttonClicks; }
-    LRESULT OnAppMessage(WPARAM, LPARAM) {
-        if (m_onAppMessage) m_onAppMessage();
+    LRESULT OnAppMessage(WPARAM wParam, LPARAM) {
+        if (m_onAppMessage) m_onAppMessage(wParam);
         return 0;
     }
     DECLARE_MESSAGE_MAP()
-};
-
-struct SeenMessageBox {
-    std::wstring text;
-    std::wstring caption;
-    HWND owner = nullptr;
-    bool ownerEnabled = true;  // while the box was up
-};
-
-// While it lives, every message box this thread activates is recorded and closed with `button`.
-// A box still up after the deadline is closed too, and counted in timedOut.
-class MessageBoxWatcher {
-public:
-    explicit MessageBoxWatcher(int button = IDOK,
-                               std::chrono::milliseconds deadline = std::chrono::milliseconds(5000));
-    ~MessageBoxWatcher();
-    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
-    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
-
-    std::vector<SeenMessageBox> seen;
-    int timedOut = 0;
-
-private:
-    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
-    static void CALLBACK OnDeadline(HWND, UINT, UINT_PTR, DWORD);
-
-    HHOOK m_hook;
-    UINT_PTR m_timer;
-    int m_button;
 };
 
 }  // namespace skin_test
