@@ -218,6 +218,7 @@ class CWnd : public CCmdTarget {
     DECLARE_DYNAMIC(CWnd)
 public:
     CWnd();
+    // Still bound to a live window: lets go of it (restores its procedure) and leaves it alive.
     ~CWnd() override;
 
     HWND m_hWnd;
@@ -225,7 +226,8 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
-    // The wrapper bound to hWnd, or a temporary one owned by the framework (null for null).
+    // The wrapper bound to hWnd, or a temporary one owned by the framework (null for null and for
+    // a handle that is no window). A temporary lives at least as long as its window.
     static CWnd* FromHandle(HWND hWnd);
     // The wrapper bound to hWnd, or null.
     static CWnd* FromHandlePermanent(HWND hWnd);
@@ -284,6 +286,7 @@ class CDialog : public CWnd {
 public:
     CDialog();
     CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    // Destroys a window the dialog still has, after letting go of it (no handler runs).
     ~CDialog() override;
 
     // Modeless creation from a template found through the module's resource chain.
