@@ -122,9 +122,8 @@ public:
     // Waits until no answer is queued and no callback is running; false on timeout.
     bool WaitIdle(std::chrono::milliseconds timeout) const;
 
-    struct Impl;
-
 private:
+    struct Impl;
     friend struct TransmitAccess;
     Impl* m_pImpl;
 };

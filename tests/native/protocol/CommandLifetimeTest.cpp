@@ -212,3 +212,28 @@ TEST(CommandLifetime, CommandsOutliveTheirTransportSafely) {
     EXPECT_EQ(service.QueryCount(), 3u);
     EXPECT_EQ(recorder.Count(), 0u);
 }
+
+namespace {
+struct TransportDestroyingHandler : QZP::QZCommandSearchHandler {
+    std::unique_ptr<QZP::QZTransmit> transport;
+    Gate done;
+    void OnSearchUserResult(bool, const UserInfoSet&) override {
+        transport.reset();  // on the worker: must not join itself
+        done.Open();
+    }
+    void OnSearchZoneResult(bool, const ZoneInfoSet&) override {}
+};
+}  // namespace
+
+TEST(CommandLifetime, TheTransportDestroyedInsideACallback) {
+    QZP::ScriptedService service;
+    TransportDestroyingHandler handler;
+    handler.transport = std::make_unique<QZP::QZTransmit>(service);
+    QZP::QZCommandSearch command(handler.transport.get(), &handler);
+    command.SearchUsersByNick(L"a");
+    command.SearchUsersByNick(L"a");
+    service.AnswerUsers(true, Users({1}));
+    ASSERT_TRUE(handler.done.Wait());
+    EXPECT_FALSE(service.AnswerUsers(true, Users({2})));
+    EXPECT_EQ(command.SearchOnlineUsers(), QZP::CE_DISCONNECTED);
+}
