@@ -1,7 +1,6 @@
 #include "TransportCore.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace QZP {
 namespace detail {
