@@ -1,0 +1,131 @@
+// The dialog objects themselves, where a client cannot reach: the waiting dialog, and a search
+// dialog whose window never came to be.
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "QZTransmit.h"
+#include "SearchDlg.h"
+#include "SearchingDlg.h"
+
+namespace {
+void PumpQueue() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void PostKey(HWND target, WPARAM vk) {
+    ::PostMessageW(target, WM_KEYDOWN, vk, 1);
+    ::PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+    PumpQueue();
+}
+
+class CountingHandler : public SearchResultHandler {
+public:
+    int industryRequests = 0;
+    void AddFriend(std::uint64_t, const std::wstring&) override {}
+    void ViewUserInfo(std::uint64_t, const std::wstring&) override {}
+    void JoinZone(std::uint64_t) override {}
+    void ViewZoneInfo(std::uint64_t) override {}
+    std::vector<std::wstring> GetIndustryList() override {
+        ++industryRequests;
+        return {L"金融", L"金融"};
+    }
+    bool IsFriend(std::uint64_t) override { return false; }
+    bool IsZoneMember(std::uint64_t) override { return false; }
+};
+}  // namespace
+
+TEST(SearchingDlg, ReportsItselfAsAPlainDialog) {
+    const CRuntimeClass* rc = RUNTIME_CLASS(CSearchingDlg);
+    EXPECT_STREQ(rc->m_lpszClassName, "CSearchingDlg");
+    EXPECT_EQ(rc->m_wSchema, 0xFFFFu);
+    EXPECT_EQ(rc->m_pfnCreateObject, nullptr);
+    EXPECT_EQ(rc->m_pBaseClass, RUNTIME_CLASS(CDialog));
+    EXPECT_EQ(rc->m_nObjectSize, static_cast<int>(sizeof(CSearchingDlg)));
+    EXPECT_EQ(sizeof(CSearchingDlg), sizeof(CCommonSkinDialog));
+    CSearchingDlg dlg;
+    EXPECT_EQ(dlg.GetRuntimeClass(), rc);
+    EXPECT_TRUE(dlg.IsKindOf(RUNTIME_CLASS(CDialog)));
+}
+
+TEST(SearchingDlg, CannotBeClosedByEnterEscapeOrTheCloseCommand) {
+    // The icon comes from the module file by name, as on a client.
+    HMODULE module = ::LoadLibraryW(L"Search.dll");
+    ASSERT_NE(module, nullptr);
+    {
+        CSearchingDlg dlg;
+        ASSERT_TRUE(dlg.Create(130, nullptr));
+        dlg.ShowWindow(SW_SHOW);
+        HWND hWnd = dlg.GetSafeHwnd();
+        wchar_t caption[32] = {};
+        ::GetWindowTextW(hWnd, caption, 32);
+        EXPECT_EQ(std::wstring(caption), L"请稍候...");
+
+        const HICON icon = ::LoadIconW(module, MAKEINTRESOURCEW(128));
+        EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(hWnd, WM_GETICON, ICON_SMALL, 0)), icon);
+        EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(hWnd, WM_GETICON, ICON_BIG, 0)), icon);
+
+        HWND text = ::GetWindow(hWnd, GW_CHILD);
+        ASSERT_NE(text, nullptr);
+        for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)}) {
+            PostKey(text, key);
+            EXPECT_TRUE(::IsWindowVisible(hWnd)) << "key " << key;
+        }
+        ::SendMessageW(hWnd, WM_CLOSE, 0, 0);
+        ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        PumpQueue();
+        EXPECT_TRUE(::IsWindowVisible(hWnd));
+        dlg.DestroyWindow();
+        EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
+    }
+    ::FreeLibrary(module);
+}
+
+TEST(SearchDlg, FreshObjectAsksForIndustriesOnceAndDestroysWithoutAWindow) {
+    QZP::ScriptedService service;
+    QZP::QZTransmit transmit(service);
+    CountingHandler handler;
+    for (int round = 0; round < 3; ++round) {
+        handler.industryRequests = 0;
+        auto* dlg = new CSearchDlg(&transmit, &handler, nullptr);
+        EXPECT_EQ(handler.industryRequests, 1);
+        EXPECT_EQ(dlg->m_industries, (std::vector<std::wstring>{L"金融", L"金融"}));
+        EXPECT_EQ(dlg->m_nCurTab, 0);
+        EXPECT_EQ(dlg->m_nViewMode[0] + dlg->m_nViewMode[1], 0);
+        EXPECT_EQ(dlg->m_nCurPage[0] + dlg->m_nCurPage[1], 0);
+        EXPECT_EQ(dlg->m_nNewCount[0] + dlg->m_nNewCount[1], 0);
+        EXPECT_TRUE(dlg->m_userStore.empty());
+        EXPECT_TRUE(dlg->m_zoneStore.empty());
+        ASSERT_NE(dlg->m_pSearchCmd, nullptr);
+        EXPECT_EQ(dlg->GetSafeHwnd(), nullptr);
+        EXPECT_EQ(dlg->m_pSearchCmd->SearchOnlineUsers(), QZP::CE_OK) << "the command is live";
+        // Deleting through the handler interface takes the whole object down.
+        QZP::QZCommandSearchHandler* asHandler = dlg;
+        delete asHandler;
+    }
+    // The queries of the dead commands are answered into the void.
+    for (const auto& request : service.Requests())
+        EXPECT_FALSE(request->AnswerUsers(true, UserInfoSet()));
+    EXPECT_TRUE(transmit.WaitIdle(std::chrono::seconds(5)));
+}
+
+TEST(SearchDlg, ResultsBeforeTheWindowExistsAreIgnored) {
+    QZP::ScriptedService service;
+    QZP::QZTransmit transmit(service);
+    CountingHandler handler;
+    CSearchDlg dlg(&transmit, &handler, nullptr);
+    UserInfoSet batch;
+    UserInfo user;
+    user.id = 1;
+    batch.push_back(user);
+    dlg.OnSearchUserResult(true, batch);
+    dlg.OnSearchUserResult(false, batch);
+    EXPECT_TRUE(dlg.m_userStore.empty()) << "nothing could show them";
+}

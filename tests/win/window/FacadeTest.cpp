@@ -1,0 +1,137 @@
+// Search as the client sees it: opening, re-opening, closing and destroying the window.
+#include "SearchWindowFixture.h"
+
+namespace {
+HWND MakeClientWindow() {
+    return ::CreateWindowExW(0, L"STATIC", L"client", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                             nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+}  // namespace
+
+TEST_F(SearchWindowTest, ClientAllocatesExactlyThreePointers) {
+    EXPECT_EQ(sizeof(Search), 3 * sizeof(void*));
+}
+
+TEST_F(SearchWindowTest, FirstStartOpensTheRequestedTabsEmptyForm) {
+    const struct { bool userTab; int formRadio; int hiddenRadio; } cases[] = {
+        {true, ids::RadioCompany, ids::RadioZoneById},
+        {false, ids::RadioZoneById, ids::RadioCompany},
+    };
+    for (const auto& c : cases) {
+        Start(c.userTab);
+        ASSERT_NE(Dialog(), nullptr);
+        EXPECT_TRUE(::IsWindowVisible(Dialog()));
+        EXPECT_EQ(::SendMessageW(Control(ids::Tab), TCM_GETCURSEL, 0, 0), c.userTab ? 0 : 1);
+        EXPECT_TRUE(Shown(c.formRadio));
+        EXPECT_FALSE(Shown(c.hiddenRadio));
+        EXPECT_EQ(RowCount(ids::ListUser), 0);
+        EXPECT_EQ(RowCount(ids::ListZone), 0);
+        Stop();
+        EXPECT_EQ(Dialog(), nullptr);
+    }
+}
+
+TEST_F(SearchWindowTest, ParentIsTheClientsWindowOrTheDesktop) {
+    HWND client = MakeClientWindow();
+    ASSERT_NE(client, nullptr);
+    Start(true, client);
+    EXPECT_EQ(::GetWindow(Dialog(), GW_OWNER), client);
+    Stop();
+
+    HWND gone = MakeClientWindow();
+    ::DestroyWindow(gone);
+    Start(true, gone);  // not a window any more: the desktop stands in
+    ASSERT_NE(Dialog(), nullptr);
+    EXPECT_EQ(::GetWindow(Dialog(), GW_OWNER), nullptr);
+    Stop();
+    ::DestroyWindow(client);
+}
+
+TEST_F(SearchWindowTest, StartWhileShownKeepsTabCriteriaResultsAndPage) {
+    Start(true);
+    SearchByNick(L"张", Users(1, 25));
+    Click(ids::NextPage);
+    ASSERT_EQ(Text(ids::PageLabel), L"第2页");
+
+    m_search->StartSearch(nullptr, false);  // asks for the zones tab, but the window is shown
+    Pump();
+    EXPECT_EQ(::SendMessageW(Control(ids::Tab), TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(Shown(ids::ListUser));
+    EXPECT_EQ(Text(ids::PageLabel), L"第2页");
+    EXPECT_EQ(Cell(ids::ListUser, 0, 0), L"acc11");
+    EXPECT_TRUE(Checked(ids::RadioNick));
+    EXPECT_EQ(Text(ids::EditNick), L"张");
+}
+
+TEST_F(SearchWindowTest, CloseHidesAndTheNextStartResetsToTheRequestedTab) {
+    Start(true);
+    SearchByNick(L"张", Users(1, 5));
+    Click(ids::Close);
+    ASSERT_NE(Dialog(), nullptr) << "Close only hides the window";
+    EXPECT_FALSE(::IsWindowVisible(Dialog()));
+    EXPECT_EQ(RowCount(ids::ListUser), 5) << "results survive while hidden";
+
+    Start(false);
+    EXPECT_TRUE(::IsWindowVisible(Dialog()));
+    EXPECT_EQ(::SendMessageW(Control(ids::Tab), TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_TRUE(Shown(ids::RadioZoneById));
+    EXPECT_EQ(RowCount(ids::ListUser), 0);
+    ClickTab(0);
+    EXPECT_TRUE(Shown(ids::RadioCompany)) << "the users tab came back to its form";
+    EXPECT_TRUE(Checked(ids::RadioCompany));
+    EXPECT_EQ(Text(ids::EditNick), L"");
+}
+
+TEST_F(SearchWindowTest, StopWithoutStartOrTwiceDoesNothing) {
+    m_search->StopSearch();
+    m_search->StopSearch();
+    EXPECT_EQ(Dialog(), nullptr);
+    Start();
+    Stop();
+    m_search->StopSearch();
+    EXPECT_EQ(Dialog(), nullptr);
+}
+
+TEST_F(SearchWindowTest, StartAfterStopBuildsAFreshWindow) {
+    m_handler.industries = {L"金融"};
+    Start(true);
+    Type(ids::EditCompany, L"旧公司");
+    HWND first = Dialog();
+    Stop();
+    EXPECT_FALSE(::IsWindow(first));
+    Start(true);
+    ASSERT_NE(Dialog(), nullptr);
+    EXPECT_EQ(Text(ids::EditCompany), L"") << "a new window starts with an empty company edit";
+    EXPECT_EQ(m_handler.industryRequests, 2) << "each new window asks for the industries once";
+}
+
+TEST_F(SearchWindowTest, AssignmentSharesTheWindow) {
+    Start(true);
+    HWND window = Dialog();
+    Search alias(nullptr, nullptr);
+    alias = *m_search;
+    alias.StartSearch(nullptr, true);  // the same, visible window: only brought to the top
+    Pump();
+    EXPECT_EQ(Dialog(), window);
+    alias.StopSearch();
+    Pump();
+    EXPECT_FALSE(::IsWindow(window));
+    // The original still points at the deleted window; let it forget rather than stop it twice.
+    Search empty(m_transmit.get(), &m_handler);
+    *m_search = empty;
+}
+
+TEST_F(SearchWindowTest, DestroyingSearchTakesTheWindowDown) {
+    Start(true);
+    HWND window = Dialog();
+    Click(ids::RadioNick);
+    Type(ids::EditNick, L"李");
+    Click(ids::Find);  // a query stays outstanding
+    m_search.reset();
+    Pump();
+    EXPECT_FALSE(::IsWindow(window));
+    // The late answer finds no command and no window.
+    m_service.AnswerUsers(true, Users(1, 3));
+    Pump();
+    EXPECT_EQ(Dialog(), nullptr);
+}

@@ -1,0 +1,123 @@
+// Drives Search.dll as a client does: a scripted protocol service behind a real transport, a
+// recording SearchResultHandler, Search::StartSearch/StopSearch on this thread, and the window
+// found and worked only through its control IDs and messages.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "QZTransmit.h"
+#include "Search.h"
+#include "SkinMessageBox.h"
+
+namespace ids {
+enum : int {
+    Tab = 1000, RadioCompany = 1001, RadioOnline = 1002, RadioNick = 1003, RadioAccount = 1004,
+    EditNick = 1005, EditAccount = 1007, ListUser = 1008, Back = 1009, Find = 1010, Close = 1011,
+    PrevPage = 1012, NextPage = 1013, Add = 1014, View = 1015, PageLabel = 1016, ListZone = 1018,
+    EditZoneId = 1019, EditZoneName = 1020, ComboIndustry = 1024, RadioZoneById = 1025,
+    RadioZoneByName = 1026, StaticIndustry = 1027, StaticCriteria = 1028, Separator = 1029,
+    GroupExact = 1030, EditCompany = 1031,
+};
+}
+
+// What the module handed back to the client, in order.
+struct HandlerCall {
+    std::string op;
+    std::uint64_t id = 0;
+    std::wstring account;
+    bool operator==(const HandlerCall& o) const {
+        return op == o.op && id == o.id && account == o.account;
+    }
+};
+void PrintTo(const HandlerCall& call, std::ostream* os);
+
+class RecordingHandler : public SearchResultHandler {
+public:
+    std::vector<std::wstring> industries;
+    std::vector<std::uint64_t> friends;
+    std::vector<std::uint64_t> memberships;
+    std::vector<HandlerCall> calls;
+    int industryRequests = 0;
+
+    void AddFriend(std::uint64_t id, const std::wstring& account) override;
+    void ViewUserInfo(std::uint64_t id, const std::wstring& account) override;
+    void JoinZone(std::uint64_t id) override;
+    void ViewZoneInfo(std::uint64_t id) override;
+    std::vector<std::wstring> GetIndustryList() override;
+    bool IsFriend(std::uint64_t id) override;
+    bool IsZoneMember(std::uint64_t id) override;
+};
+
+struct ShownBox {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+
+// Message boxes go to a recorder for the life of the fixture.
+std::vector<ShownBox>& RecordedBoxes();
+
+// Records built for tests: ids and texts derived from the number.
+UserInfo MakeUser(std::uint64_t id, int state = 4);
+ZoneInfo MakeZone(std::uint64_t id, std::uint16_t industry = 0);
+UserInfoSet Users(std::uint64_t firstId, int count);
+ZoneInfoSet Zones(std::uint64_t firstId, int count, std::uint16_t industry = 0);
+
+class SearchWindowTest : public ::testing::Test {
+protected:
+    SearchWindowTest();
+    ~SearchWindowTest() override;
+
+    // The search window of this thread, or null.
+    HWND Dialog() const;
+    HWND Control(int id) const;
+
+    void Start(bool bUserTab = true, HWND hParent = nullptr);
+    void Stop();
+
+    // Runs every message waiting on this thread, including the result messages of callbacks that
+    // have finished on the protocol thread.
+    void Pump();
+    // Hands the oldest pending query its answer on the protocol thread, then pumps.
+    void AnswerUsers(const UserInfoSet& batch, bool ok = true);
+    void AnswerZones(const ZoneInfoSet& batch, bool ok = true);
+
+    // As a user would: the control must be shown and enabled, or the step fails the test.
+    void Click(int id);
+    void Type(int id, const std::wstring& text);
+    void ChooseIndustry(int item);
+    void SelectRow(int row);
+    void ClickTab(int index);
+    void PressKey(int id, WPARAM vk);
+
+    bool Shown(int id) const { return ::IsWindowVisible(Control(id)) != FALSE; }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
+    bool Checked(int id) const;
+    std::wstring Text(int id) const;
+    int RowCount(int listId) const;
+    std::wstring Cell(int listId, int row, int column) const;
+    // The first column of every row of a list.
+    std::vector<std::wstring> FirstColumn(int listId) const;
+    RECT ClientRect(int id) const;  // in the dialog's client coordinates
+
+    // A nickname query from the users tab's form, answered with the given batch.
+    void SearchByNick(const std::wstring& nick, const UserInfoSet& firstBatch);
+
+    QZP::ScriptedService m_service;
+    std::unique_ptr<QZP::QZTransmit> m_transmit;
+    RecordingHandler m_handler;
+    std::unique_ptr<Search> m_search;
+
+private:
+    SkinMessageBoxPresenter m_previousPresenter;
+};

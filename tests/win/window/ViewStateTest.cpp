@@ -1,0 +1,191 @@
+// Which controls each tab and view shows and enables, the pager, reset, tabs, Back, the radio
+// buttons and the Enter/Escape keys.
+#include "SearchWindowFixture.h"
+
+TEST_F(SearchWindowTest, ResetLeavesBothFormsInTheirDefaultState) {
+    m_handler.industries = {L"金融", L"制造"};
+    Start(true);
+    Type(ids::EditCompany, L"星光");
+    Click(ids::RadioNick);
+    Type(ids::EditNick, L"小王");
+    ClickTab(1);
+    Click(ids::RadioZoneByName);
+    Type(ids::EditZoneName, L"茶");
+    ChooseIndustry(2);
+    Click(ids::Close);
+    Start(true);
+
+    EXPECT_TRUE(Checked(ids::RadioCompany));
+    EXPECT_FALSE(Checked(ids::RadioNick));
+    EXPECT_FALSE(Checked(ids::RadioAccount));
+    EXPECT_FALSE(Checked(ids::RadioOnline));
+    EXPECT_TRUE(Enabled(ids::EditCompany));
+    EXPECT_FALSE(Enabled(ids::EditNick));
+    EXPECT_FALSE(Enabled(ids::EditAccount));
+    EXPECT_EQ(Text(ids::EditCompany), L"星光") << "the company edit keeps its text";
+    EXPECT_EQ(Text(ids::EditNick), L"");
+    EXPECT_EQ(Text(ids::EditAccount), L"");
+    EXPECT_TRUE(Enabled(ids::Find));
+    EXPECT_FALSE(Enabled(ids::Back));
+
+    ClickTab(1);
+    EXPECT_TRUE(Checked(ids::RadioZoneById));
+    EXPECT_FALSE(Checked(ids::RadioZoneByName));
+    EXPECT_TRUE(Enabled(ids::EditZoneId));
+    EXPECT_FALSE(Enabled(ids::EditZoneName));
+    EXPECT_FALSE(Enabled(ids::ComboIndustry));
+    EXPECT_EQ(Text(ids::EditZoneId), L"");
+    EXPECT_EQ(Text(ids::EditZoneName), L"");
+    EXPECT_EQ(::SendMessageW(Control(ids::ComboIndustry), CB_GETCURSEL, 0, 0), 0);
+}
+
+TEST_F(SearchWindowTest, RadioButtonsEnableTheirOwnInputs) {
+    Start(true);
+    const struct { int radio; int enabled; } userCases[] = {
+        {ids::RadioNick, ids::EditNick},
+        {ids::RadioAccount, ids::EditAccount},
+        {ids::RadioCompany, ids::EditCompany},
+    };
+    for (const auto& c : userCases) {
+        Click(c.radio);
+        for (int edit : {ids::EditNick, ids::EditAccount, ids::EditCompany})
+            EXPECT_EQ(Enabled(edit), edit == c.enabled) << "radio " << c.radio << ", edit " << edit;
+    }
+    ClickTab(1);
+    Click(ids::RadioZoneByName);
+    EXPECT_FALSE(Enabled(ids::EditZoneId));
+    EXPECT_TRUE(Enabled(ids::EditZoneName));
+    EXPECT_TRUE(Enabled(ids::ComboIndustry));
+    Click(ids::RadioZoneById);
+    EXPECT_TRUE(Enabled(ids::EditZoneId));
+    EXPECT_FALSE(Enabled(ids::EditZoneName));
+    EXPECT_FALSE(Enabled(ids::ComboIndustry));
+}
+
+TEST_F(SearchWindowTest, ResultViewShowsListPagerAndCommandRowOnly) {
+    Start(true);
+    SearchByNick(L"王", Users(1, 3));
+    const int shown[] = {ids::ListUser, ids::Back, ids::NextPage, ids::PrevPage, ids::Add,
+                         ids::View, ids::PageLabel, ids::Tab, ids::Close};
+    const int hidden[] = {ids::RadioCompany, ids::RadioNick, ids::RadioAccount, ids::EditNick,
+                          ids::EditAccount, ids::EditCompany, ids::Find, ids::StaticCriteria,
+                          ids::Separator, ids::ListZone, ids::RadioZoneById};
+    for (int id : shown)
+        EXPECT_TRUE(Shown(id)) << "control " << id;
+    for (int id : hidden)
+        EXPECT_FALSE(Shown(id)) << "control " << id;
+    EXPECT_TRUE(Enabled(ids::Back));
+    EXPECT_FALSE(Enabled(ids::Add)) << "no row is selected after a page fill";
+    EXPECT_FALSE(Enabled(ids::View));
+    EXPECT_FALSE(Enabled(ids::PrevPage));
+    EXPECT_EQ(Text(ids::PageLabel), L"第1页");
+    EXPECT_EQ(Text(ids::Add), L"加为好友");
+}
+
+TEST_F(SearchWindowTest, NextPageFollowsTheCacheAndTheLastBatch) {
+    Start(true);
+    // 25 cached, page 2 shown: more rows in the cache.
+    SearchByNick(L"王", Users(1, 25));
+    Click(ids::NextPage);
+    EXPECT_EQ(Text(ids::PageLabel), L"第2页");
+    EXPECT_TRUE(Enabled(ids::NextPage)) << "25 > 20";
+    EXPECT_TRUE(Enabled(ids::PrevPage));
+    Click(ids::Back);
+
+    // 20 cached on page 2 after a batch that brought 10 new records: the server may have more.
+    SearchByNick(L"王", Users(100, 10));
+    Click(ids::NextPage);
+    AnswerUsers(Users(110, 10));
+    EXPECT_EQ(Text(ids::PageLabel), L"第2页");
+    EXPECT_TRUE(Enabled(ids::NextPage)) << "20 > 10 and the last batch added records";
+
+    // A batch of nothing new: the page advances, shows empty and ends the paging.
+    Click(ids::NextPage);
+    AnswerUsers(Users(100, 10));
+    EXPECT_EQ(Text(ids::PageLabel), L"第3页");
+    EXPECT_EQ(RowCount(ids::ListUser), 0);
+    EXPECT_FALSE(Enabled(ids::NextPage));
+    EXPECT_TRUE(Enabled(ids::PrevPage));
+}
+
+TEST_F(SearchWindowTest, AccountSearchNeverOffersANextPage) {
+    Start(true);
+    Click(ids::RadioAccount);
+    Type(ids::EditAccount, L"acc1");
+    Click(ids::Find);
+    AnswerUsers(Users(1, 15));
+    EXPECT_EQ(RowCount(ids::ListUser), 10);
+    EXPECT_FALSE(Enabled(ids::NextPage));
+}
+
+TEST_F(SearchWindowTest, TabsKeepTheirOwnViewsAndBackTouchesOnlyTheCurrentOne) {
+    m_handler.industries = {L"金融"};
+    Start(true);
+    SearchByNick(L"王", Users(1, 12));
+    Click(ids::NextPage);
+    ClickTab(1);
+    EXPECT_TRUE(Shown(ids::RadioZoneById)) << "the zones tab shows its form";
+    EXPECT_FALSE(Shown(ids::ListUser));
+    EXPECT_EQ(Text(ids::Add), L"加为好友") << "a form tab does not refresh the pager";
+
+    Type(ids::EditZoneId, L"7");
+    Click(ids::Find);
+    AnswerZones(Zones(7, 1));
+    EXPECT_TRUE(Shown(ids::ListZone));
+    EXPECT_EQ(Text(ids::Add), L"加入商圈");
+    Click(ids::Back);
+    EXPECT_TRUE(Shown(ids::RadioZoneById));
+    EXPECT_EQ(Text(ids::EditZoneId), L"7") << "Back returns to the form as it was";
+    EXPECT_EQ(RowCount(ids::ListZone), 0);
+
+    ClickTab(0);
+    EXPECT_TRUE(Shown(ids::ListUser)) << "the users tab kept its results";
+    EXPECT_EQ(Text(ids::PageLabel), L"第2页");
+    EXPECT_EQ(Text(ids::Add), L"加为好友") << "a result tab refreshes the pager";
+    EXPECT_EQ(FirstColumn(ids::ListUser), (std::vector<std::wstring>{L"acc11", L"acc12"}));
+}
+
+TEST_F(SearchWindowTest, EnterInAFormRunsFindFromAnyControl) {
+    m_handler.industries = {L"金融"};
+    Start(true);
+    Click(ids::RadioNick);
+    Type(ids::EditNick, L"王");
+    const int users[] = {ids::EditNick, ids::RadioNick, ids::RadioCompany};
+    std::size_t sent = 0;
+    for (int id : users) {
+        PressKey(id, VK_RETURN);
+        ++sent;
+        EXPECT_EQ(m_service.QueryCount(), sent) << "Enter in control " << id;
+    }
+    // The busy state disables Find, but Enter still sends the query.
+    EXPECT_FALSE(Enabled(ids::Find));
+    for (std::size_t i = 0; i < sent; ++i)
+        m_service.AnswerUsers(true, Users(1, 2));
+    Pump();
+    Click(ids::Back);
+    ClickTab(1);
+    Click(ids::RadioZoneByName);
+    ChooseIndustry(1);
+    PressKey(ids::ComboIndustry, VK_RETURN);
+    EXPECT_EQ(m_service.QueryCount(), sent + 1);
+}
+
+TEST_F(SearchWindowTest, EnterInResultsAndEscapeAnywhereAreSwallowed) {
+    Start(true);
+    PressKey(ids::EditCompany, VK_ESCAPE);
+    EXPECT_TRUE(::IsWindowVisible(Dialog())) << "Escape never closes the window";
+    SearchByNick(L"王", Users(1, 3));
+    const std::size_t before = m_service.QueryCount();
+    PressKey(ids::ListUser, VK_RETURN);
+    PressKey(ids::ListUser, VK_ESCAPE);
+    EXPECT_EQ(m_service.QueryCount(), before);
+    EXPECT_TRUE(::IsWindowVisible(Dialog()));
+    EXPECT_TRUE(Shown(ids::ListUser));
+}
+
+TEST_F(SearchWindowTest, TabKeyMovesTheFocusThroughTheForm) {
+    Start(true);
+    ::SetFocus(Control(ids::EditCompany));
+    PressKey(ids::EditCompany, VK_TAB);
+    EXPECT_NE(::GetFocus(), Control(ids::EditCompany)) << "the dialog keyboard handles Tab";
+}
