@@ -5,7 +5,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 SEARCH_PACKAGES=(cmake make g++ libboost-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xauth fonts-wqy-zenhei
-  imagemagick libstb-dev python3)
+  imagemagick libstb-dev python3 fonts-wine fonts-arphic-uming)
 
 log() { printf '%s\n' "$*" >&2; }
 
@@ -53,11 +53,11 @@ start_wine_env() {
   mkdir -p "$WINEPREFIX"
   # Everything Wine starts is detached from our output: its helper processes would otherwise hold
   # the caller's pipe open long after the tests end.
-  if [ ! -f "$WINEPREFIX/.search-setup" ]; then
+  if [ ! -f "$WINEPREFIX/.search-setup-4" ]; then
     wine cmd /c exit </dev/null >/dev/null 2>&1
     install_font_substitutes
     wineserver -w </dev/null >/dev/null 2>&1
-    touch "$WINEPREFIX/.search-setup"
+    touch "$WINEPREFIX/.search-setup-4"
   fi
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1
@@ -68,10 +68,14 @@ install_font_substitutes() {
   local reg="$WINEPREFIX/font-substitutes.reg"
   python3 - "$reg" <<'PY'
 import sys
-faces = ["MS Shell Dlg", "MS Shell Dlg 2", "SimSun", "宋体", "Tahoma", "NSimSun", "新宋体", "Microsoft Sans Serif"]
+# A Simplified Chinese system draws its dialog faces and the Song faces with its Song font; the
+# Ming-style face with embedded small bitmaps stands in for it and stays sharp at 12 pixels.
+song = "AR PL UMing CN"
+faces = {f: song for f in ["MS Shell Dlg", "MS Shell Dlg 2", "Tahoma", "Microsoft Sans Serif",
+                           "SimSun", "宋体", "NSimSun", "新宋体"]}
 lines = ["Windows Registry Editor Version 5.00", "",
          r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]"]
-lines += ['"%s"="WenQuanYi Zen Hei"' % f for f in faces]
+lines += ['"%s"="%s"' % item for item in faces.items()]
 # Every program runs inside one virtual desktop: windows get frames and title bars, and showing or
 # hiding a top-level window does not wait on the X server (about 2 s a time on a bare Xvfb).
 lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\Explorer]", '"Desktop"="Default"',

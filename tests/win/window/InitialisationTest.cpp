@@ -272,4 +272,5 @@ TEST_F(SearchWindowTest, InitialisationLeavesTheUsersFormShown) {
         EXPECT_FALSE(Shown(id)) << "control " << id;
     EXPECT_EQ(Text(ids::Add), L"加为好友");
     EXPECT_EQ(Text(ids::Find), L"查找");
+    Snapshot(L"users-form");
 }

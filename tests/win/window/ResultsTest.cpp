@@ -33,6 +33,8 @@ TEST_F(SearchWindowTest, UserRowsShowAccountNicknameStateAndCompany) {
         EXPECT_EQ(Cell(ids::ListUser, r, 2), texts[r]);
         EXPECT_EQ(Cell(ids::ListUser, r, 3), L"公司" + std::to_wstring(100 + r));
     }
+    SelectRow(2);
+    Snapshot(L"users-results");
 }
 
 TEST_F(SearchWindowTest, ZoneRowsNameTheirIndustryOrUnknown) {
@@ -54,6 +56,7 @@ TEST_F(SearchWindowTest, ZoneRowsNameTheirIndustryOrUnknown) {
     EXPECT_EQ(Cell(ids::ListZone, 2, 0), L"0");
     EXPECT_EQ(Cell(ids::ListZone, 2, 1), L"商圈0");
     EXPECT_EQ(Cell(ids::ListZone, 2, 2), L"金融");
+    Snapshot(L"zones-results");
 }
 
 TEST_F(SearchWindowTest, ShortFirstBatchThenReQueryFillsThePageBeforeAdvancing) {

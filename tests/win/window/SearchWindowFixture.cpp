@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ostream>
 
+#include "WinTestSupport.h"
+
 namespace {
 constexpr auto kWait = std::chrono::seconds(10);
 
@@ -238,4 +240,12 @@ void SearchWindowTest::SearchByNick(const std::wstring& nick, const UserInfoSet&
     Type(ids::EditNick, nick);
     Click(ids::Find);
     AnswerUsers(firstBatch);
+}
+
+void SearchWindowTest::Snapshot(const std::wstring& name) const {
+    wchar_t folder[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(L"SEARCH_PICTURES", folder, MAX_PATH))
+        return;
+    ::CreateDirectoryW(folder, nullptr);
+    EXPECT_TRUE(wintest::CaptureWindowPng(Dialog(), std::wstring(folder) + L"\\" + name + L".png"));
 }

@@ -110,6 +110,9 @@ protected:
     std::vector<std::wstring> FirstColumn(int listId) const;
     RECT ClientRect(int id) const;  // in the dialog's client coordinates
 
+    // With SEARCH_PICTURES set to a folder, writes a PNG of the window there under this name.
+    void Snapshot(const std::wstring& name) const;
+
     // A nickname query from the users tab's form, answered with the given batch.
     void SearchByNick(const std::wstring& nick, const UserInfoSet& firstBatch);
 

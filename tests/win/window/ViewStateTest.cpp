@@ -37,6 +37,8 @@ TEST_F(SearchWindowTest, ResetLeavesBothFormsInTheirDefaultState) {
     EXPECT_EQ(Text(ids::EditZoneId), L"");
     EXPECT_EQ(Text(ids::EditZoneName), L"");
     EXPECT_EQ(::SendMessageW(Control(ids::ComboIndustry), CB_GETCURSEL, 0, 0), 0);
+    Click(ids::RadioZoneByName);
+    Snapshot(L"zones-form");
 }
 
 TEST_F(SearchWindowTest, RadioButtonsEnableTheirOwnInputs) {
