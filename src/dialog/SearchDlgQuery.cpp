@@ -1,4 +1,7 @@
 // Find: turns the current tab's criteria form into one query of the search command.
+#include <algorithm>
+#include <iterator>
+
 #include <boost/lexical_cast.hpp>
 
 #include "IdentifierText.h"
@@ -24,28 +27,27 @@ void CSearchDlg::DoSearch() {
     QZP::ConnectionError code;
 
     if (m_nCurTab == 0) {
-        // The first checked radio in this order decides.
-        if (IsChecked(m_radioNick)) {
-            const std::wstring nick = TextOf(m_editNick);
-            if (nick.empty()) {
-                SkinMessageBox(search_text::kNeedNickname, kCaptionQueryError, 0);
+        // The first checked radio in this order decides; the online radio has no text.
+        using Query = QZP::ConnectionError (QZP::QZCommandSearch::*)(const std::wstring&);
+        const struct {
+            const CSkinRadio& radio;
+            const CSkinEdit& edit;
+            const wchar_t* missing;
+            Query query;
+        } criteria[] = {
+            {m_radioNick, m_editNick, search_text::kNeedNickname, &QZP::QZCommandSearch::SearchUsersByNick},
+            {m_radioAccount, m_editAccount, search_text::kNeedAccount, &QZP::QZCommandSearch::SearchUsersByEID},
+            {m_radioCompany, m_editCompany, search_text::kNeedCompany, &QZP::QZCommandSearch::SearchUsersByCompany},
+        };
+        const auto chosen = std::find_if(std::begin(criteria), std::end(criteria),
+                                         [](const auto& c) { return IsChecked(c.radio); });
+        if (chosen != std::end(criteria)) {
+            const std::wstring text = TextOf(chosen->edit);
+            if (text.empty()) {
+                SkinMessageBox(chosen->missing, kCaptionQueryError, 0);
                 return;
             }
-            code = m_pSearchCmd->SearchUsersByNick(nick);
-        } else if (IsChecked(m_radioAccount)) {
-            const std::wstring account = TextOf(m_editAccount);
-            if (account.empty()) {
-                SkinMessageBox(search_text::kNeedAccount, kCaptionQueryError, 0);
-                return;
-            }
-            code = m_pSearchCmd->SearchUsersByEID(account);
-        } else if (IsChecked(m_radioCompany)) {
-            const std::wstring company = TextOf(m_editCompany);
-            if (company.empty()) {
-                SkinMessageBox(search_text::kNeedCompany, kCaptionQueryError, 0);
-                return;
-            }
-            code = m_pSearchCmd->SearchUsersByCompany(company);
+            code = (m_pSearchCmd->*chosen->query)(text);
         } else if (IsChecked(m_radioOnline)) {
             code = m_pSearchCmd->SearchOnlineUsers();
         } else {

@@ -15,24 +15,23 @@ void CSearchDlg::UpdateControls() {
     const bool userForm = m_nCurTab == 0 && m_nViewMode[0] == 0;
     const bool zoneForm = m_nCurTab == 1 && m_nViewMode[1] == 0;
 
-    for (CWnd* pControl : {static_cast<CWnd*>(&m_radioCompany), static_cast<CWnd*>(&m_radioNick),
-                           static_cast<CWnd*>(&m_radioAccount), static_cast<CWnd*>(&m_editNick),
-                           static_cast<CWnd*>(&m_editAccount), static_cast<CWnd*>(&m_editCompany)})
+    CWnd* const userFormControls[] = {&m_radioCompany, &m_radioNick, &m_radioAccount,
+                                      &m_editNick, &m_editAccount, &m_editCompany};
+    CWnd* const zoneFormControls[] = {&m_radioZoneById, &m_radioZoneByName, &m_staticIndustry,
+                                      &m_editZoneId, &m_editZoneName, &m_comboIndustry};
+    CWnd* const formControls[] = {&m_btnFind, &m_staticCriteria, &m_separator};
+    CWnd* const resultControls[] = {&m_btnBack, &m_btnNextPage, &m_btnPrevPage,
+                                    &m_btnAdd, &m_btnView, &m_staticPage};
+
+    for (CWnd* pControl : userFormControls)
         Show(*pControl, userForm);
-    for (CWnd* pControl :
-         {static_cast<CWnd*>(&m_radioZoneById), static_cast<CWnd*>(&m_radioZoneByName),
-          static_cast<CWnd*>(&m_staticIndustry), static_cast<CWnd*>(&m_editZoneId),
-          static_cast<CWnd*>(&m_editZoneName), static_cast<CWnd*>(&m_comboIndustry)})
+    for (CWnd* pControl : zoneFormControls)
         Show(*pControl, zoneForm);
     Show(m_listUser, m_nCurTab == 0 && m_nViewMode[0] == 1);
     Show(m_listZone, m_nCurTab == 1 && m_nViewMode[1] == 1);
-    for (CWnd* pControl : {static_cast<CWnd*>(&m_btnFind), static_cast<CWnd*>(&m_staticCriteria),
-                           static_cast<CWnd*>(&m_separator)})
+    for (CWnd* pControl : formControls)
         Show(*pControl, mode == 0);
-    for (CWnd* pControl :
-         {static_cast<CWnd*>(&m_btnBack), static_cast<CWnd*>(&m_btnNextPage),
-          static_cast<CWnd*>(&m_btnPrevPage), static_cast<CWnd*>(&m_btnAdd),
-          static_cast<CWnd*>(&m_btnView), static_cast<CWnd*>(&m_staticPage)})
+    for (CWnd* pControl : resultControls)
         Show(*pControl, mode == 1);
     m_btnFind.EnableWindow(mode == 0);
     m_btnBack.EnableWindow(mode != 0);
