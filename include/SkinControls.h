@@ -43,14 +43,39 @@ constexpr std::int32_t SKIN_KEY_DEFAULT = -1;
 // The properties leave the window with its last message (WM_NCDESTROY), or with the control object
 // if that goes first.
 class CSkinKeyHolder {
-protected:
-    void KeepSkinKey(CWnd& control, const std::int32_t* fields, int count);
-    void PublishSkinKey(CWnd& control) const;
-    static void WithdrawSkinKey(CWnd& control);
+public:
+    void Keep(CWnd& control, const std::int32_t* fields, int count);
+    void Publish(CWnd& control) const;
+    static void Withdraw(CWnd& control);
 
 private:
     std::int32_t m_fields[8] = {};
     int m_count = 0;
+};
+
+// The platform control Base, with a skin record published on its window.
+template <class Base>
+class CSkinKeyedControl : public Base {
+public:
+    ~CSkinKeyedControl() override { CSkinKeyHolder::Withdraw(*this); }
+
+    // A record set before binding is published as soon as the control has its window.
+    BOOL SubclassDlgItem(UINT nID, CWnd* pParent) {
+        if (!Base::SubclassDlgItem(nID, pParent)) return FALSE;
+        m_skinKey.Publish(*this);
+        return TRUE;
+    }
+
+protected:
+    void KeepSkinKey(const std::int32_t* fields, int count) { m_skinKey.Keep(*this, fields, count); }
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_NCDESTROY) CSkinKeyHolder::Withdraw(*this);
+        return Base::WindowProc(message, wParam, lParam);
+    }
+
+private:
+    CSkinKeyHolder m_skinKey;
 };
 
 class CSkinListCtrl : public CListCtrl {};
@@ -64,7 +89,7 @@ public:
     void SetWindowTextW(const wchar_t* lpszString);
 };
 
-class CSkinTabCtrl : public CTabCtrl, public CSkinKeyHolder {
+class CSkinTabCtrl : public CSkinKeyedControl<CTabCtrl> {
 public:
     struct SkinTabCtrlInfo {
         SkinTabCtrlInfo();
@@ -73,32 +98,22 @@ public:
         std::int32_t nItemSelected;
         std::int32_t nBorder;
     };
-    ~CSkinTabCtrl() override;
     void SetSkinKey(SkinTabCtrlInfo info);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
-
-protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 class CSkinOwnerDrawButton : public CButton {};
 
-class CSkinStatic : public CStatic, public CSkinKeyHolder {
+class CSkinStatic : public CSkinKeyedControl<CStatic> {
 public:
     struct SkinStaticInfo {
         SkinStaticInfo();
         std::int32_t nBackground;
         std::int32_t nText;
     };
-    ~CSkinStatic() override;
     void SetSkinKey(SkinStaticInfo info);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
-
-protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
-class CSkinComboBox : public CComboBox, public CSkinKeyHolder {
+class CSkinComboBox : public CSkinKeyedControl<CComboBox> {
 public:
     struct SkinComboBoxInfo {
         SkinComboBoxInfo();
@@ -106,15 +121,10 @@ public:
         std::int32_t nButton;
         std::int32_t nList;
     };
-    ~CSkinComboBox() override;
     void SetSkinKey(SkinComboBoxInfo info);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
-
-protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
-class CSkinGroupBox : public CButton, public CSkinKeyHolder {
+class CSkinGroupBox : public CSkinKeyedControl<CButton> {
 public:
     struct SkinGroupBoxInfo {
         SkinGroupBoxInfo();
@@ -125,10 +135,5 @@ public:
         std::int32_t nBottomRight;
         std::int32_t nEdge;
     };
-    ~CSkinGroupBox() override;
     void SetSkinKey(SkinGroupBoxInfo info);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
-
-protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };

@@ -24,13 +24,13 @@ void RemoveSkinKeyProps(HWND hWnd) {
 // ---------------------------------------------------------------------------------------------
 // Skin keys on the control's window
 
-void CSkinKeyHolder::KeepSkinKey(CWnd& control, const std::int32_t* fields, int count) {
+void CSkinKeyHolder::Keep(CWnd& control, const std::int32_t* fields, int count) {
     m_count = std::clamp(count, 0, static_cast<int>(std::size(m_fields)));
     std::copy(fields, fields + m_count, m_fields);
-    PublishSkinKey(control);
+    Publish(control);
 }
 
-void CSkinKeyHolder::PublishSkinKey(CWnd& control) const {
+void CSkinKeyHolder::Publish(CWnd& control) const {
     HWND hWnd = control.GetSafeHwnd();
     // A record set before binding waits here until the control has its window.
     if (!hWnd || m_count == 0) return;
@@ -40,7 +40,7 @@ void CSkinKeyHolder::PublishSkinKey(CWnd& control) const {
     ::SetPropW(hWnd, kCountProp, ToPropValue(m_count));
 }
 
-void CSkinKeyHolder::WithdrawSkinKey(CWnd& control) {
+void CSkinKeyHolder::Withdraw(CWnd& control) {
     if (HWND hWnd = control.GetSafeHwnd()) RemoveSkinKeyProps(hWnd);
 }
 
@@ -62,81 +62,28 @@ CSkinGroupBox::SkinGroupBoxInfo::SkinGroupBoxInfo()
       nBottomLeft(SKIN_KEY_DEFAULT), nBottomRight(SKIN_KEY_DEFAULT), nEdge(SKIN_KEY_DEFAULT) {}
 
 // ---------------------------------------------------------------------------------------------
-// Controls with skin keys. Each publishes its record once bound, and withdraws it with the window's
-// last message, or in its destructor when the object goes while the window stays.
-
-CSkinTabCtrl::~CSkinTabCtrl() { WithdrawSkinKey(*this); }
+// Each record's fields in their declared order.
 
 void CSkinTabCtrl::SetSkinKey(SkinTabCtrlInfo info) {
     const std::int32_t fields[] = {info.nBackground, info.nItemNormal, info.nItemSelected,
                                    info.nBorder};
-    KeepSkinKey(*this, fields, static_cast<int>(std::size(fields)));
+    KeepSkinKey(fields, static_cast<int>(std::size(fields)));
 }
-
-BOOL CSkinTabCtrl::SubclassDlgItem(UINT nID, CWnd* pParent) {
-    if (!CTabCtrl::SubclassDlgItem(nID, pParent)) return FALSE;
-    PublishSkinKey(*this);
-    return TRUE;
-}
-
-LRESULT CSkinTabCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCDESTROY) WithdrawSkinKey(*this);
-    return CTabCtrl::WindowProc(message, wParam, lParam);
-}
-
-CSkinStatic::~CSkinStatic() { WithdrawSkinKey(*this); }
 
 void CSkinStatic::SetSkinKey(SkinStaticInfo info) {
     const std::int32_t fields[] = {info.nBackground, info.nText};
-    KeepSkinKey(*this, fields, static_cast<int>(std::size(fields)));
+    KeepSkinKey(fields, static_cast<int>(std::size(fields)));
 }
-
-BOOL CSkinStatic::SubclassDlgItem(UINT nID, CWnd* pParent) {
-    if (!CStatic::SubclassDlgItem(nID, pParent)) return FALSE;
-    PublishSkinKey(*this);
-    return TRUE;
-}
-
-LRESULT CSkinStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCDESTROY) WithdrawSkinKey(*this);
-    return CStatic::WindowProc(message, wParam, lParam);
-}
-
-CSkinComboBox::~CSkinComboBox() { WithdrawSkinKey(*this); }
 
 void CSkinComboBox::SetSkinKey(SkinComboBoxInfo info) {
     const std::int32_t fields[] = {info.nFrame, info.nButton, info.nList};
-    KeepSkinKey(*this, fields, static_cast<int>(std::size(fields)));
+    KeepSkinKey(fields, static_cast<int>(std::size(fields)));
 }
-
-BOOL CSkinComboBox::SubclassDlgItem(UINT nID, CWnd* pParent) {
-    if (!CComboBox::SubclassDlgItem(nID, pParent)) return FALSE;
-    PublishSkinKey(*this);
-    return TRUE;
-}
-
-LRESULT CSkinComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCDESTROY) WithdrawSkinKey(*this);
-    return CComboBox::WindowProc(message, wParam, lParam);
-}
-
-CSkinGroupBox::~CSkinGroupBox() { WithdrawSkinKey(*this); }
 
 void CSkinGroupBox::SetSkinKey(SkinGroupBoxInfo info) {
     const std::int32_t fields[] = {info.nTitle,      info.nTopLeft,     info.nTopRight,
                                    info.nBottomLeft, info.nBottomRight, info.nEdge};
-    KeepSkinKey(*this, fields, static_cast<int>(std::size(fields)));
-}
-
-BOOL CSkinGroupBox::SubclassDlgItem(UINT nID, CWnd* pParent) {
-    if (!CButton::SubclassDlgItem(nID, pParent)) return FALSE;
-    PublishSkinKey(*this);
-    return TRUE;
-}
-
-LRESULT CSkinGroupBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCDESTROY) WithdrawSkinKey(*this);
-    return CButton::WindowProc(message, wParam, lParam);
+    KeepSkinKey(fields, static_cast<int>(std::size(fields)));
 }
 
 // ---------------------------------------------------------------------------------------------
