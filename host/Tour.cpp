@@ -225,6 +225,7 @@ private:
     void CheckShown(int id, bool shown, const std::string& what);
     void CheckEnabled(int id, bool enabled, const std::string& what);
     void CheckBox(const std::wstring& text, const std::wstring& caption);
+    void CheckPageLabelDrawn();
     void End(bool picture = true);
     void Line(const std::string& line);
     std::wstring Picture(const std::wstring& suffix = L"") const;
@@ -315,6 +316,12 @@ void Tour::CheckEnabled(int id, bool enabled, const std::string& what) {
           what + (enabled ? " enabled" : " disabled"));
 }
 
+void Tour::CheckPageLabelDrawn() {
+    RedrawWindow(Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const int ink = InkPixelsOnScreen(Control(ctl::PageLabel));
+    Check(ink > 20, "page label drawn on screen (" + std::to_string(ink) + " pixels of ink)");
+}
+
 void Tour::CheckBox(const std::wstring& text, const std::wstring& caption) {
     Check(m_camera.Done(), "a message box was shown");
     if (!m_camera.Done()) return;
@@ -385,6 +392,8 @@ bool Tour::SelectRow(int listId, int row) {
         Check(false, "row " + std::to_string(row) + " of list " + std::to_string(listId) + " could be selected");
         return false;
     }
+    // A click on a row gives the list the focus, which is also what shows the selection.
+    SetFocus(list);
     LVITEMW item = {};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = 0;
@@ -502,6 +511,7 @@ void Tour::NickSearch() {
     m_userStore = UserBatch(matches, 0);
     CheckUserRows(m_userStore, 0);
     CheckText(ctl::PageLabel, L"第1页", "page label");
+    CheckPageLabelDrawn();
     CheckEnabled(ctl::PrevPage, false, "上一页");
     CheckEnabled(ctl::NextPage, true, "下一页");
     CheckEnabled(ctl::Add, false, "加为好友 with no row selected");
@@ -548,6 +558,7 @@ void Tour::RequeryPastCache() {
           std::to_string(m_options.batch) + ", " + std::to_string(m_options.overlap) + " repeated)");
     m_userStore = store;
     CheckText(ctl::PageLabel, L"第2页", "page label (the short page filled up)");
+    CheckPageLabelDrawn();
     CheckUserRows(m_userStore, kPageSize);
     CheckEnabled(ctl::PrevPage, true, "上一页");
     CheckEnabled(ctl::NextPage, true, "下一页");

@@ -26,8 +26,10 @@ void WriteChunk(void* context, void* data, int size) {
 
 bool SaveWindowPng(HWND hWnd, const std::wstring& path) {
     if (!hWnd || !IsWindowVisible(hWnd)) return false;
-    RedrawWindow(hWnd, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Finish the paints that are pending, and only those. Invalidating the whole window here would
+    // repaint the tab control over the transparent page label that lies on it: in normal use the
+    // label repaints itself after the tab control has drawn, and that is what a picture must show.
+    RedrawWindow(hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     GdiFlush();
     RECT r = {};
     GetWindowRect(hWnd, &r);
@@ -67,4 +69,30 @@ bool SaveWindowPng(HWND hWnd, const std::wstring& path) {
     const int written = stbi_write_png_to_func(WriteChunk, file, width, height, 3, rgb.data(), width * 3);
     const bool closed = std::fclose(file) == 0;
     return written != 0 && closed;
+}
+
+int InkPixelsOnScreen(HWND hWnd) {
+    if (!hWnd || !IsWindowVisible(hWnd)) return -1;
+    RECT r = {};
+    GetWindowRect(hWnd, &r);
+    if (r.right <= r.left || r.bottom <= r.top) return 0;
+    HDC screen = GetDC(nullptr);
+    std::vector<int> luma;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            const COLORREF c = GetPixel(screen, x, y);
+            if (c != CLR_INVALID) luma.push_back((GetRValue(c) * 3 + GetGValue(c) * 6 + GetBValue(c)) / 10);
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    // The background is the commonest shade; ink is whatever stands well apart from it.
+    int histogram[256] = {};
+    for (int l : luma) ++histogram[l];
+    int background = 0;
+    for (int l = 1; l < 256; ++l)
+        if (histogram[l] > histogram[background]) background = l;
+    int ink = 0;
+    for (int l : luma)
+        if (l < background - 60 || l > background + 60) ++ink;
+    return ink;
 }
