@@ -8,8 +8,8 @@ const wchar_t kClassName[] = L"SearchDemoClient";
 const wchar_t kTitle[] = L"即时通 - 演示客户端";
 
 constexpr int kMargin = 12;
-constexpr int kClientWidth = 420;
-constexpr int kClientHeight = 460;
+constexpr int kClientWidth = 600;
+constexpr int kClientHeight = 420;
 constexpr int kButtonHeight = 26;
 
 std::wstring PresenceText(std::int32_t state) {
@@ -147,7 +147,7 @@ void DemoClient::OnCreate() {
          kButtonHeight, demo_ids::SignInOut);
     const int logY = buttonsY + kButtonHeight + 16;
     make(L"STATIC", L"消息记录：", SS_LEFT, kMargin, logY, width, 16, demo_ids::LogHeading);
-    make(L"LISTBOX", L"", WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, kMargin,
+    make(L"LISTBOX", L"", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, kMargin,
          logY + 20, width, kClientHeight - logY - 20 - kMargin, demo_ids::Log, WS_EX_CLIENTEDGE);
     UpdateStatus();
     AddLog(L"已登录。点击“查找用户”或“查找商圈”开始查找。");
@@ -188,6 +188,15 @@ void DemoClient::AddLog(const std::wstring& line) {
     if (!log) return;
     const LRESULT index = SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     if (index != LB_ERR && index != LB_ERRSPACE) SendMessageW(log, LB_SETTOPINDEX, index, 0);
+    // A list box scrolls sideways only as far as it is told to.
+    HDC dc = GetDC(log);
+    HGDIOBJ old = SelectObject(dc, m_font);
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(log, dc);
+    const LRESULT widest = SendMessageW(log, LB_GETHORIZONTALEXTENT, 0, 0);
+    if (extent.cx + 8 > widest) SendMessageW(log, LB_SETHORIZONTALEXTENT, extent.cx + 8, 0);
 }
 
 std::wstring DemoClient::UserName(std::uint64_t userId, const std::wstring& account) const {

@@ -769,8 +769,19 @@ void Tour::ClientLog() {
     End(false);
 }
 
+// Makes the folder and the folders above it that are missing.
+void MakeFolders(const std::wstring& path) {
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == L'\\' || path[i] == L'/') {
+            const std::wstring part = path.substr(0, i);
+            // "C:" and "" are drives and roots, not folders to make.
+            if (!part.empty() && part.back() != L':') CreateDirectoryW(part.c_str(), nullptr);
+        }
+    }
+}
+
 int Tour::Run() {
-    CreateDirectoryW(m_options.tourDir.c_str(), nullptr);
+    MakeFolders(m_options.tourDir);
     m_log = _wfopen((m_options.tourDir + L"\\tour.log").c_str(), L"wb");
     if (!m_log) {
         std::fprintf(stderr, "cannot write %s\\tour.log\n", Utf8(m_options.tourDir).c_str());
