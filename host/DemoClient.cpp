@@ -5,7 +5,7 @@
 namespace {
 
 const wchar_t kClassName[] = L"SearchDemoClient";
-const wchar_t kTitle[] = L"即时通 - 演示客户端";
+const wchar_t kTitle[] = L"演示客户端";
 
 constexpr int kMargin = 12;
 constexpr int kClientWidth = 600;

@@ -28,7 +28,9 @@ void WriteToFile(void* context, void* data, int size) {
 
 bool CaptureWindowPng(HWND hWnd, const std::wstring& path) {
     if (!hWnd || !IsWindowVisible(hWnd)) return false;
-    RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Only the paints already pending: a forced repaint of everything lets this platform's tab
+    // control paint over the transparent page label above it, which normal painting never does.
+    RedrawWindow(hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     PumpUntilIdle(2000);
     RECT r = {};
     GetWindowRect(hWnd, &r);
