@@ -74,8 +74,6 @@ TEST_F(SearchWindowTest, EveryControlSitsAtItsPixelRectangle) {
     EXPECT_EQ(combo.left, 190);
     EXPECT_EQ(combo.top, 158);
     EXPECT_EQ(combo.right - combo.left, 137);
-    COMBOBOXINFO info = {sizeof(info)};
-    ASSERT_TRUE(::GetComboBoxInfo(Control(ids::ComboIndustry), &info));
     RECT dropped = {};
     ::SendMessageW(Control(ids::ComboIndustry), CB_GETDROPPEDCONTROLRECT, 0,
                    reinterpret_cast<LPARAM>(&dropped));

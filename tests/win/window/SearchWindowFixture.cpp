@@ -127,8 +127,9 @@ void SearchWindowTest::Stop() {
 
 void SearchWindowTest::Pump() {
     // Callbacks that already ran have posted their messages; make sure none is half-way.
-    if (m_transmit)
+    if (m_transmit) {
         ASSERT_TRUE(m_transmit->WaitIdle(std::chrono::duration_cast<std::chrono::milliseconds>(kWait)));
+    }
     MSG msg;
     for (int guard = 0; guard < 100000 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++guard) {
         ::TranslateMessage(&msg);
