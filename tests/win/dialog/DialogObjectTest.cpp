@@ -129,3 +129,28 @@ TEST(SearchDlg, ResultsBeforeTheWindowExistsAreIgnored) {
     dlg.OnSearchUserResult(false, batch);
     EXPECT_TRUE(dlg.m_userStore.empty()) << "nothing could show them";
 }
+
+TEST(SearchDlg, InitialisationLeavesEveryControlShownButTheTwoHiddenForGood) {
+    QZP::ScriptedService service;
+    QZP::QZTransmit transmit(service);
+    CountingHandler handler;
+    CSearchDlg dlg(&transmit, &handler, nullptr);
+    ASSERT_TRUE(dlg.Create(129, nullptr));
+    PumpQueue();
+    // Before any view state is applied, the window holds the controls of both tabs and views.
+    const int hiddenForGood[] = {1002, 1030};
+    int shown = 0;
+    for (HWND child = ::GetWindow(dlg.GetSafeHwnd(), GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const int id = ::GetDlgCtrlID(child);
+        const bool hidden = id == hiddenForGood[0] || id == hiddenForGood[1];
+        EXPECT_EQ(::IsWindowVisible(child) != FALSE, !hidden) << "control " << id;
+        shown += hidden ? 0 : 1;
+    }
+    EXPECT_EQ(shown, 25);
+    EXPECT_EQ(dlg.m_pList[0], &dlg.m_listUser);
+    EXPECT_EQ(dlg.m_pList[1], &dlg.m_listZone);
+    EXPECT_NE(dlg.m_font.GetSafeHandle(), nullptr);
+    dlg.DestroyWindow();
+    EXPECT_EQ(dlg.m_listUser.GetSafeHwnd(), nullptr) << "bound controls let go of their windows";
+}
