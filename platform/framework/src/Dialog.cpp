@@ -11,6 +11,16 @@ END_MESSAGE_MAP()
 
 namespace {
 
+// A template may hold list views, tab controls and the like: their window classes exist only once
+// the common-controls library has registered them, and the client may never have asked for that.
+void RegisterCommonControlClasses() {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        return ::InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)registered;
+}
+
 // The dialog whose window the current Create on this thread is making.
 thread_local CDialog* t_creating = nullptr;
 
@@ -91,6 +101,7 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     auto* pTemplate = hData ? static_cast<const DLGTEMPLATE*>(LockResource(hData)) : nullptr;
     if (!pTemplate) return FALSE;
 
+    RegisterCommonControlClasses();
     HWND hParent = pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr;
     {
         CreationScope scope(this);
