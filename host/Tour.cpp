@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "WindowPicture.h"
+#include "WindowText.h"
 
 namespace {
 
@@ -38,14 +39,7 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-std::wstring Text(HWND hWnd) {
-    if (!hWnd) return std::wstring();
-    const int length = GetWindowTextLengthW(hWnd);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(hWnd, &text[0], length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
-}
+std::wstring Text(HWND hWnd) { return WindowText(hWnd); }
 
 bool Shown(HWND hWnd) { return hWnd && IsWindowVisible(hWnd); }
 bool Usable(HWND hWnd) { return Shown(hWnd) && IsWindowEnabled(hWnd); }

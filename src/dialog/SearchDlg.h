@@ -81,6 +81,10 @@ private:
     void ClearStore(int nTab);
     // The record behind the current list's selected row; false when there is none.
     bool FindSelectedRecord(SelectedRecord& record);
+    // Hands the selected row's record to the client: a user with its account, or a zone.
+    using UserAction = void (SearchResultHandler::*)(std::uint64_t, const std::wstring&);
+    using ZoneAction = void (SearchResultHandler::*)(std::uint64_t);
+    void ActOnSelection(UserAction userAction, ZoneAction zoneAction);
 
 public:
     // Controls, bound to the template's windows by OnInitDialog.

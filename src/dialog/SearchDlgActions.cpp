@@ -33,24 +33,22 @@ bool CSearchDlg::FindSelectedRecord(SelectedRecord& record) {
 
 // The client gets its own copy of the account: it may run a message loop inside the call, and
 // the store may be cleared under it meanwhile.
-void CSearchDlg::OnAddFriend() {
+void CSearchDlg::ActOnSelection(UserAction userAction, ZoneAction zoneAction) {
     SelectedRecord record;
     if (!FindSelectedRecord(record) || !m_pResultHandler)
         return;
     if (m_nCurTab == 0)
-        m_pResultHandler->AddFriend(record.id, record.account);
+        (m_pResultHandler->*userAction)(record.id, record.account);
     else
-        m_pResultHandler->JoinZone(record.id);
+        (m_pResultHandler->*zoneAction)(record.id);
+}
+
+void CSearchDlg::OnAddFriend() {
+    ActOnSelection(&SearchResultHandler::AddFriend, &SearchResultHandler::JoinZone);
 }
 
 void CSearchDlg::OnViewInfo() {
-    SelectedRecord record;
-    if (!FindSelectedRecord(record) || !m_pResultHandler)
-        return;
-    if (m_nCurTab == 0)
-        m_pResultHandler->ViewUserInfo(record.id, record.account);
-    else
-        m_pResultHandler->ViewZoneInfo(record.id);
+    ActOnSelection(&SearchResultHandler::ViewUserInfo, &SearchResultHandler::ViewZoneInfo);
 }
 
 void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {

@@ -1,4 +1,5 @@
 #include "WinTestSupport.h"
+#include "WindowText.h"
 
 #include <commctrl.h>
 
@@ -61,14 +62,7 @@ HWND FindControl(HWND parent, int id) {
     return state.found;
 }
 
-std::wstring WindowText(HWND hWnd) {
-    if (!hWnd) return std::wstring();
-    const int length = GetWindowTextLengthW(hWnd);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(hWnd, &text[0], length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
-}
+std::wstring WindowText(HWND hWnd) { return ::WindowText(hWnd); }
 
 void PostKey(HWND target, UINT vk) {
     const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
