@@ -1,21 +1,8 @@
 # Boost (header-only MultiIndex and LexicalCast) and GoogleTest, from Debian's packages.
-set(SEARCH_BOOST_ROOT "/usr/include" CACHE PATH "Folder that holds the boost/ headers")
-if(NOT EXISTS ${SEARCH_BOOST_ROOT}/boost/multi_index_container.hpp)
+include(${CMAKE_CURRENT_LIST_DIR}/SearchBoost.cmake)
+if(NOT TARGET Boost::headers)
   message(FATAL_ERROR "Boost headers not found under ${SEARCH_BOOST_ROOT} (apt-get install libboost-dev)")
 endif()
-
-add_library(boost_headers INTERFACE)
-if(CMAKE_CROSSCOMPILING)
-  # The cross compiler must never see the native /usr/include: give it a folder holding only boost/.
-  set(_boost_shim ${CMAKE_BINARY_DIR}/boost-include)
-  file(MAKE_DIRECTORY ${_boost_shim})
-  file(CREATE_LINK ${SEARCH_BOOST_ROOT}/boost ${_boost_shim}/boost SYMBOLIC)
-  target_include_directories(boost_headers SYSTEM INTERFACE ${_boost_shim})
-else()
-  target_include_directories(boost_headers SYSTEM INTERFACE ${SEARCH_BOOST_ROOT})
-endif()
-# The module catches bad_lexical_cast; keep Boost's own exception machinery on.
-target_compile_definitions(boost_headers INTERFACE BOOST_ALL_NO_LIB)
 
 find_package(Threads REQUIRED)
 

@@ -1,0 +1,51 @@
+# What every target of this project is built with, set on each target rather than for the whole
+# tree, so that nothing leaks into GoogleTest or into a client's build through this project's files.
+
+# Shown in the version resource of every shipped file (the Details page of a file's properties).
+set(SEARCH_COMPANY_NAME "查找模块开发组")
+set(SEARCH_PRODUCT_NAME "查找用户和商圈")
+set(SEARCH_COPYRIGHT "版权所有 (C) 2026 ${SEARCH_COMPANY_NAME}")
+
+# search_target_settings(<target>): warnings, the Win32 API flavour and a self-contained link.
+function(search_target_settings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(WIN32)
+    target_compile_definitions(${target} PRIVATE
+      UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
+    get_target_property(_type ${target} TYPE)
+    if(_type STREQUAL "EXECUTABLE" OR _type STREQUAL "SHARED_LIBRARY")
+      # Nothing may depend on libstdc++-6.dll or libwinpthread-1.dll at run time: a client ships
+      # our DLLs and nothing else of this compiler.
+      target_link_options(${target} PRIVATE -static)
+    endif()
+  endif()
+endfunction()
+
+# search_version_resource(<target> DESCRIPTION <text>): a VERSIONINFO resource for the file the
+# target makes, with the project's version, the description given (Chinese, as the client shows
+# it), company, product and copyright. Windows targets only.
+function(search_version_resource target)
+  cmake_parse_arguments(ARG "" "DESCRIPTION" "" ${ARGN})
+  get_target_property(_type ${target} TYPE)
+  if(_type STREQUAL "EXECUTABLE")
+    set(SEARCH_VERSION_FILETYPE VFT_APP)
+  else()
+    set(SEARCH_VERSION_FILETYPE VFT_DLL)
+  endif()
+  set(SEARCH_VERSION_DESCRIPTION "${ARG_DESCRIPTION}")
+  set(SEARCH_VERSION_INTERNAL_NAME "${target}")
+  foreach(_part MAJOR MINOR PATCH TWEAK)
+    if("${PROJECT_VERSION_${_part}}" STREQUAL "")
+      set(SEARCH_VERSION_${_part} 0)
+    else()
+      set(SEARCH_VERSION_${_part} ${PROJECT_VERSION_${_part}})
+    endif()
+  endforeach()
+  # Two steps: configure_file fills in the texts, file(GENERATE) the file name the target gets.
+  set(_configured ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc.in)
+  set(_generated ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionInfo.rc.in ${_configured} @ONLY)
+  file(GENERATE OUTPUT ${_generated} INPUT ${_configured})
+  target_sources(${target} PRIVATE ${_generated})
+  set_target_properties(${target} PROPERTIES SEARCH_FILE_DESCRIPTION "${ARG_DESCRIPTION}")
+endfunction()
