@@ -6,8 +6,11 @@ set(SEARCH_COMPANY_NAME "查找模块开发组")
 set(SEARCH_PRODUCT_NAME "查找用户和商圈")
 set(SEARCH_COPYRIGHT "版权所有 (C) 2026 ${SEARCH_COMPANY_NAME}")
 
-# search_target_settings(<target>): warnings, the Win32 API flavour and a self-contained link.
+# search_target_settings(<target>): C++17 (also for whoever uses the target: the shared headers are
+# C++17), warnings, the Win32 API flavour and a self-contained link.
 function(search_target_settings target)
+  target_compile_features(${target} PUBLIC cxx_std_17)
+  set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
   if(WIN32)
     target_compile_definitions(${target} PRIVATE
