@@ -26,6 +26,11 @@ void CSearchDlg::DoSearch() {
     using search_text::kCaptionQueryError;
     QZP::ConnectionError code;
 
+    // One query at a time: the library takes the same query sent again as a request for more, so
+    // a second Find (Enter in a busy form, say) would skip a batch of the first.
+    if (QueryInFlight())
+        return;
+
     if (m_nCurTab == 0) {
         // The first checked radio in this order decides; the online radio has no text.
         using Query = QZP::ConnectionError (QZP::QZCommandSearch::*)(const std::wstring&);
@@ -74,6 +79,7 @@ void CSearchDlg::DoSearch() {
     }
 
     if (code == QZP::CE_OK) {
+        WithResults(m_nCurTab, [](auto& results) { results.BeginQuery(); });
         m_btnFind.EnableWindow(FALSE);
         m_tab.EnableWindow(FALSE);
         m_btnNextPage.EnableWindow(FALSE);
@@ -82,5 +88,8 @@ void CSearchDlg::DoSearch() {
         m_btnNextPage.SetWindowText(search_text::kSearching);
     } else if (code == QZP::CE_NOT_SIGNED_IN) {
         SkinMessageBox(search_text::kSignInFirst, search_text::kCaptionQueryFailed, 0);
+    } else {
+        // Not sent at all: no answer will come, so the user must hear it now.
+        SkinMessageBox(search_text::kCannotConnect, search_text::kCaptionQueryFailed, 0);
     }
 }
