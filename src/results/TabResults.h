@@ -25,6 +25,9 @@
 
 #include "ResultStore.h"
 
+// Rows of one page of results.
+constexpr std::size_t kResultRowsPerPage = 10;
+
 // What a result callback made of one reply. The window handles it when the post that carries it
 // arrives.
 enum class ReplyKind {
