@@ -71,6 +71,7 @@ private:
     void UpdatePageControls();
     void DoSearch();
     void ShowPage();
+    void ShowPageOf(int nTab);
     LRESULT OnBatchDropped(WPARAM wParam, LPARAM lParam);
 
     void PlaceControls();

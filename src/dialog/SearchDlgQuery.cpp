@@ -30,6 +30,10 @@ void CSearchDlg::DoSearch() {
     // a second Find (Enter in a busy form, say) would skip a batch of the first.
     if (QueryInFlight())
         return;
+    // A search from the form starts afresh: whatever a server still sends for an earlier one
+    // (a second answer to a query that failed, say) must not run into this one's pages.
+    if (m_nViewMode[m_nCurTab] == 0)
+        WithResults(m_nCurTab, [](auto& results) { results.Abandon(); });
 
     if (m_nCurTab == 0) {
         // The first checked radio in this order decides; the online radio has no text.

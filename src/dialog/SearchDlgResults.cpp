@@ -74,13 +74,13 @@ void CSearchDlg::HandleNextReply() {
     switch (posted->reply.kind) {
     case ReplyKind::Merged:
         m_btnBack.EnableWindow(TRUE);
-        if (t == m_nCurTab) {
-            if (fate == ReplyFate::Answer)
-                ShowPage();
-            else
-                FillList(t);  // more records for the page shown; the page stays
+        if (fate == ReplyFate::Answer) {
+            ShowPageOf(t);
         } else if (m_nViewMode[t] == 1) {
+            // More records for the page shown: it fills up, and Next may have something to show.
             FillList(t);
+            if (t == m_nCurTab)
+                UpdatePageControls();
         }
         break;
     case ReplyKind::Dropped:
@@ -151,17 +151,21 @@ void CSearchDlg::FillList(int nTab) {
     }
 }
 
-void CSearchDlg::ShowPage() {
-    const int t = m_nCurTab;
+void CSearchDlg::ShowPage() { ShowPageOf(m_nCurTab); }
+
+void CSearchDlg::ShowPageOf(int nTab) {
     // Advance only from a full page, and only onto records: a re-query from a short last page
     // fills that page up, and one that brought nothing new stays where it is.
-    const int rowsShown = m_pList[t]->GetItemCount();
-    WithResults(t, [rowsShown](auto& results) { results.AdvanceFrom(rowsShown); });
-    FillList(t);
+    const int rowsShown = m_pList[nTab]->GetItemCount();
+    WithResults(nTab, [rowsShown](auto& results) { results.AdvanceFrom(rowsShown); });
+    FillList(nTab);
 
-    m_nViewMode[t] = 1;
-    UpdateControls();
-    UpdatePageControls();
+    m_nViewMode[nTab] = 1;
+    // A tab behind shows its page when it comes to the front.
+    if (nTab == m_nCurTab) {
+        UpdateControls();
+        UpdatePageControls();
+    }
 }
 
 void CSearchDlg::OnPrevPage() {
