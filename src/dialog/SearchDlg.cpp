@@ -48,6 +48,22 @@ CSearchDlg::~CSearchDlg() {
     m_pSearchCmd = nullptr;
 }
 
+void CSearchDlg::Dispose() {
+    DestroyWindow();
+    if (m_nHandlerDepth > 0)
+        m_bDisposed = true;  // WindowProc deletes us on the way out
+    else
+        delete this;
+}
+
+LRESULT CSearchDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    ++m_nHandlerDepth;
+    const LRESULT result = CCommonSkinDialog::WindowProc(message, wParam, lParam);
+    if (--m_nHandlerDepth == 0 && m_bDisposed)
+        delete this;  // nothing of ours is on the stack any more
+    return result;
+}
+
 void CSearchDlg::PostNcDestroy() {
     m_replies.Close();
     CCommonSkinDialog::PostNcDestroy();

@@ -36,6 +36,11 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnInitDialog() override;
 
+    // Destroys the window and deletes the object: at once, or, when called from inside one of
+    // this window's own handlers (a client stopping the search from a message it handles while
+    // a box of ours is up, say), as soon as that handler has returned.
+    void Dispose();
+
     // Protocol thread.
     void OnSearchUserResult(bool ok, const UserInfoSet& batch) override;
     void OnSearchZoneResult(bool ok, const ZoneInfoSet& batch) override;
@@ -55,6 +60,7 @@ protected:
     void OnUserRadio(UINT nID);
 
     void PostNcDestroy() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     DECLARE_MESSAGE_MAP()
 
@@ -95,6 +101,14 @@ private:
     void AbandonAllSearches();
     // Captions back to "查找"/"下一页" and the tab control usable.
     void EndBusyState();
+    // Runs fn, which may run a message loop (a message box, a call into the client). Replies that
+    // arrive meanwhile wait until it has returned; false when the window is gone by then, and the
+    // caller must return without touching the window.
+    template <class Fn>
+    bool RunModal(Fn fn);
+    void HandleWaitingReplies();
+    // A skinned message box; false when the window went while it was up.
+    bool ShowBox(const wchar_t* text, const wchar_t* caption);
     // The record behind the current list's selected row; false when there is none.
     bool FindSelectedRecord(SelectedRecord& record);
     // Hands the selected row's record to the client: a user with its account, or a zone.
@@ -153,6 +167,9 @@ private:
     ReplyMailbox m_replies;
     // Where the callbacks post. Set before the mailbox opens and read only under its lock.
     HWND m_hWndResults = nullptr;
+    int m_nHandlerDepth = 0;  // messages of this window being handled, nested ones included
+    int m_nModalDepth = 0;    // message loops of boxes and client calls running inside a handler
+    bool m_bDisposed = false;
 };
 
 // Both tabs' results have the same interface over different record types; fn must give the same
@@ -162,4 +179,16 @@ decltype(auto) CSearchDlg::WithResults(int nTab, Fn fn) {
     if (nTab == 0)
         return fn(m_userResults);
     return fn(m_zoneResults);
+}
+
+template <class Fn>
+bool CSearchDlg::RunModal(Fn fn) {
+    ++m_nModalDepth;
+    fn();
+    --m_nModalDepth;
+    if (!GetSafeHwnd())
+        return false;
+    if (m_nModalDepth == 0)
+        HandleWaitingReplies();
+    return GetSafeHwnd() != nullptr;
 }

@@ -30,9 +30,9 @@ void CSearchDlg::ActOnSelection(UserAction userAction, ZoneAction zoneAction) {
     if (!FindSelectedRecord(record) || !m_pResultHandler)
         return;
     if (m_nCurTab == 0)
-        (m_pResultHandler->*userAction)(record.id, record.account);
+        RunModal([&] { (m_pResultHandler->*userAction)(record.id, record.account); });
     else
-        (m_pResultHandler->*zoneAction)(record.id);
+        RunModal([&] { (m_pResultHandler->*zoneAction)(record.id); });
 }
 
 void CSearchDlg::OnAddFriend() {
@@ -60,12 +60,19 @@ void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
         m_btnAdd.EnableWindow(FALSE);
         return;
     }
-    if (m_nCurTab == 0) {
+    // The client's answer may take a message loop of its own.
+    bool known = false;
+    const int t = m_nCurTab;
+    if (!RunModal([&] {
+            known = t == 0 ? m_pResultHandler->IsFriend(record.id)
+                           : m_pResultHandler->IsZoneMember(record.id);
+        }))
+        return;
+    if (t == 0) {
         // Asked even for the signed-in user's own row, before the comparison.
-        const bool isFriend = m_pResultHandler->IsFriend(record.id);
         const bool isSelf = record.id == m_pSearchCmd->GetSelfID();
-        m_btnAdd.EnableWindow(!isSelf && !isFriend);
+        m_btnAdd.EnableWindow(!isSelf && !known);
     } else {
-        m_btnAdd.EnableWindow(!m_pResultHandler->IsZoneMember(record.id));
+        m_btnAdd.EnableWindow(!known);
     }
 }

@@ -22,6 +22,10 @@ std::wstring TextOf(const CWnd& edit) {
 
 void CSearchDlg::OnFind() { DoSearch(); }
 
+bool CSearchDlg::ShowBox(const wchar_t* text, const wchar_t* caption) {
+    return RunModal([&] { SkinMessageBox(text, caption, 0); });
+}
+
 void CSearchDlg::DoSearch() {
     using search_text::kCaptionQueryError;
     QZP::ConnectionError code;
@@ -53,7 +57,7 @@ void CSearchDlg::DoSearch() {
         if (chosen != std::end(criteria)) {
             const std::wstring text = TextOf(chosen->edit);
             if (text.empty()) {
-                SkinMessageBox(chosen->missing, kCaptionQueryError, 0);
+                ShowBox(chosen->missing, kCaptionQueryError);
                 return;
             }
             code = (m_pSearchCmd->*chosen->query)(text);
@@ -67,7 +71,7 @@ void CSearchDlg::DoSearch() {
         try {
             zoneId = IdentifierFromText(TextOf(m_editZoneId).c_str());
         } catch (const boost::bad_lexical_cast&) {
-            SkinMessageBox(search_text::kNeedCriteria, kCaptionQueryError, 0);
+            ShowBox(search_text::kNeedCriteria, kCaptionQueryError);
             return;
         }
         code = m_pSearchCmd->SearchZoneByID(zoneId);
@@ -75,7 +79,7 @@ void CSearchDlg::DoSearch() {
         const std::wstring name = IsChecked(m_radioZoneByName) ? TextOf(m_editZoneName) : L"";
         const int selection = static_cast<int>(m_comboIndustry.SendMessage(CB_GETCURSEL));
         if (name.empty() && selection == 0) {
-            SkinMessageBox(search_text::kNeedCriteria, kCaptionQueryError, 0);
+            ShowBox(search_text::kNeedCriteria, kCaptionQueryError);
             return;
         }
         // Item 0 is "any industry": 0 - 1 kept to 16 bits is 65535, the code for any.
@@ -91,9 +95,9 @@ void CSearchDlg::DoSearch() {
         m_btnFind.SetWindowText(search_text::kSearching);
         m_btnNextPage.SetWindowText(search_text::kSearching);
     } else if (code == QZP::CE_NOT_SIGNED_IN) {
-        SkinMessageBox(search_text::kSignInFirst, search_text::kCaptionQueryFailed, 0);
+        ShowBox(search_text::kSignInFirst, search_text::kCaptionQueryFailed);
     } else {
         // Not sent at all: no answer will come, so the user must hear it now.
-        SkinMessageBox(search_text::kCannotConnect, search_text::kCaptionQueryFailed, 0);
+        ShowBox(search_text::kCannotConnect, search_text::kCaptionQueryFailed);
     }
 }

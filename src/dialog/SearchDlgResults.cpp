@@ -3,7 +3,6 @@
 #include "IdentifierText.h"
 #include "SearchDlg.h"
 #include "SearchStrings.h"
-#include "SkinMessageBox.h"
 
 namespace {
 constexpr LPARAM kBatchMerged = 0;
@@ -61,6 +60,9 @@ LRESULT CSearchDlg::OnBatchDropped(WPARAM, LPARAM) {
 }
 
 void CSearchDlg::HandleNextReply() {
+    // Under a box or a client call the reply waits: the page must not change beneath them.
+    if (m_nModalDepth > 0)
+        return;
     const std::optional<PostedReply> posted = m_replies.TakeOldest();
     if (!posted)
         return;  // a stray message, or its reply was taken by one
@@ -104,7 +106,8 @@ void CSearchDlg::HandleNextReply() {
 // result view (a re-query for the next page) the page shown stays usable: Back, Previous and Next
 // as the results allow; after an empty answer Next is off, since the new-record count is 0.
 void CSearchDlg::ShowFailure(int nTab, const wchar_t* text) {
-    SkinMessageBox(text, search_text::kCaptionQueryFailed, 0);
+    if (!ShowBox(text, search_text::kCaptionQueryFailed))
+        return;
     if (nTab == m_nCurTab && m_nViewMode[nTab] == 1) {
         UpdateControls();
         UpdatePageControls();
@@ -112,6 +115,11 @@ void CSearchDlg::ShowFailure(int nTab, const wchar_t* text) {
     }
     m_btnFind.EnableWindow(TRUE);
     m_btnBack.EnableWindow(FALSE);
+}
+
+void CSearchDlg::HandleWaitingReplies() {
+    while (m_nModalDepth == 0 && GetSafeHwnd() && m_replies.Waiting() > 0)
+        HandleNextReply();
 }
 
 void CSearchDlg::EndBusyState() {
