@@ -1,10 +1,13 @@
 // Cost of merging one result batch into a store, against the floor of copying the same batch into
-// a reserved vector, and the memory a stored record takes in a store against in a vector.
+// a reserved vector; the cost of a page turn at the start, middle and end of a 100k store; and the
+// memory a stored record takes in a store against in a vector.
 //
 //   store_merge_bench                        every case
 //   store_merge_bench --benchmark_filter=Footprint
+//   store_merge_bench --benchmark_filter=PageTurn
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +21,7 @@
 
 #include "ResultStore.h"
 #include "SearchRecords.h"
+#include "TabResults.h"
 
 // ---- Allocation accounting ----------------------------------------------------------------------
 // Every block carries its requested size in a header, so live bytes can be tracked across frees.
@@ -217,6 +221,54 @@ void BM_CopyBatchToVector(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch.size()));
 }
 BENCHMARK(BM_CopyBatchToVector)->Unit(benchmark::kMicrosecond);
+
+// ---- Page turns ---------------------------------------------------------------------------------
+// One iteration turns forward from the page at `position` of a 100k store and back again, reading
+// the ten rows each time, as the window does for Next and Previous.
+
+constexpr std::size_t kPagedRecords = 100000;
+
+// The page at `position`, kept one page short of the end so there is always a page to turn to.
+std::size_t TurnPage(std::size_t position) {
+    const std::size_t last = kPagedRecords / kResultRowsPerPage - 1;
+    return std::min(position / kResultRowsPerPage, last - 1);
+}
+
+void BM_PageTurn(benchmark::State& state) {
+    const auto position = static_cast<std::size_t>(state.range(0));
+    TabResults<UserInfoSet> results;
+    results.SetShown(true);
+    results.Receive(true, BaseStore(kPagedRecords));
+    for (std::size_t p = 0; p < TurnPage(position); ++p) {
+        results.AdvanceFrom(TabResults<UserInfoSet>::kPageSize);
+    }
+    for (auto _ : state) {
+        results.AdvanceFrom(TabResults<UserInfoSet>::kPageSize);
+        benchmark::DoNotOptimize(results.PageRecords());
+        results.PreviousPage();
+        benchmark::DoNotOptimize(results.PageRecords());
+    }
+    state.counters["page"] = static_cast<double>(results.Page());
+}
+BENCHMARK(BM_PageTurn)->ArgName("position")->Arg(0)->Arg(50000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// For comparison: reaching each page by walking the arrival order from the nearer end, as pages
+// were reached before the page shown kept its position.
+void BM_PageTurnByWalking(benchmark::State& state) {
+    const std::size_t page = TurnPage(static_cast<std::size_t>(state.range(0)));
+    const UserInfoSet& store = BaseStore(kPagedRecords);
+    for (auto _ : state) {
+        for (std::size_t p : {page + 1, page}) {
+            const std::size_t first = p * kResultRowsPerPage;
+            const auto begin = first <= store.size() / 2
+                                   ? std::next(store.begin(), static_cast<std::ptrdiff_t>(first))
+                                   : std::prev(store.end(), static_cast<std::ptrdiff_t>(store.size() - first));
+            std::vector<UserInfo> rows(begin, std::next(begin, kResultRowsPerPage));
+            benchmark::DoNotOptimize(rows.data());
+        }
+    }
+}
+BENCHMARK(BM_PageTurnByWalking)->ArgName("position")->Arg(0)->Arg(50000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 // ---- Memory -------------------------------------------------------------------------------------
 // Only the counters of these two matter; their times include first use of fresh pages.

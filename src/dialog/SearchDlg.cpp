@@ -17,7 +17,7 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CSkinDialog)
     ON_BN_CLICKED(IDC_BTN_NEXT_PAGE, &CSearchDlg::OnNextPage)
     ON_COMMAND_RANGE(IDC_RADIO_ZONE_BY_ID, IDC_STATIC_INDUSTRY, &CSearchDlg::OnZoneRadio)
     ON_COMMAND_RANGE(IDC_RADIO_COMPANY, IDC_RADIO_ACCOUNT, &CSearchDlg::OnUserRadio)
-    // The hand-over of a dropped batch (see OnSearchUserResult) rides behind the design's map.
+    // The hand-over of a dropped batch rides behind the rest of the map.
     ON_MESSAGE(WM_SEARCH_BATCH_DROPPED, &CSearchDlg::OnBatchDropped)
 END_MESSAGE_MAP()
 
@@ -37,9 +37,8 @@ CSearchDlg::CSearchDlg(QZP::QZTransmit* pTransmit, SearchResultHandler* pHandler
       m_searchingDlg(nullptr) {
     m_pSearchCmd = new QZP::QZCommandSearch(m_pTransmit, this);
     m_nCurTab = 0;
-    m_nCurPage[0] = m_nCurPage[1] = 0;
-    m_nNewCount[0] = m_nNewCount[1] = 0;
     m_nViewMode[0] = m_nViewMode[1] = 0;
+    m_userResults.SetShown(true);
 }
 
 CSearchDlg::~CSearchDlg() {
@@ -49,12 +48,58 @@ CSearchDlg::~CSearchDlg() {
     m_pSearchCmd = nullptr;
 }
 
+void CSearchDlg::Dispose() {
+    DestroyWindow();
+    if (m_nHandlerDepth > 0)
+        m_bDisposed = true;  // WindowProc deletes us on the way out
+    else
+        delete this;
+}
+
+LRESULT CSearchDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    ++m_nHandlerDepth;
+    const LRESULT result = CCommonSkinDialog::WindowProc(message, wParam, lParam);
+    if (--m_nHandlerDepth == 0 && m_bDisposed)
+        delete this;  // nothing of ours is on the stack any more
+    return result;
+}
+
 void CSearchDlg::PostNcDestroy() {
-    {
-        std::lock_guard<std::mutex> lock(m_storeLock);
-        m_hWndResults = nullptr;
-    }
+    m_replies.Close();
     CCommonSkinDialog::PostNcDestroy();
+}
+
+void CSearchDlg::RenewCommand() {
+    // The fresh command is built first, so a failure to build it leaves the old one working. The
+    // old one's destructor waits for a callback of it that is running (which never waits for this
+    // thread: it only takes a tab's lock and posts) and cancels the rest, so once it returns every
+    // reply of the old searches is either in m_replies or will never come.
+    QZP::QZCommandSearch* pFresh = new QZP::QZCommandSearch(m_pTransmit, this);
+    delete m_pSearchCmd;
+    m_pSearchCmd = pFresh;
+}
+
+void CSearchDlg::AbandonSearch(int nTab) {
+    RenewCommand();
+    // Only after the old command is gone: a reply it delivered meanwhile is stamped with the
+    // generation that ends here.
+    if (nTab == 0) {
+        m_userResults.Abandon();
+        m_zoneResults.CancelQuery();
+    } else {
+        m_zoneResults.Abandon();
+        m_userResults.CancelQuery();
+    }
+}
+
+void CSearchDlg::AbandonAllSearches() {
+    RenewCommand();
+    m_userResults.Abandon();
+    m_zoneResults.Abandon();
+}
+
+bool CSearchDlg::QueryInFlight() const {
+    return m_userResults.QueryInFlight() || m_zoneResults.QueryInFlight();
 }
 
 void CSearchDlg::OnCloseButton() {

@@ -1,13 +1,13 @@
 // The search window: two tabs (users, zones), each with a criteria form and a paged result list.
 //
 // Threads: every handler runs on the window's thread. The two result callbacks run on the
-// protocol library's thread; they share the stores, the current tab as they read it and the
-// new-record counts with the window thread under m_storeLock, and hand everything else over by
-// posting WM_SEARCH_RESULT. The lock is held only around store accesses, never across a message
-// box, a call into the client, a message sent to a window or the deletion of the command.
+// protocol library's thread; each hands its batch to its tab's TabResults (which keeps the store,
+// the page and the new-record count under its own lock) and leaves the outcome in m_replies with a
+// post of WM_SEARCH_RESULT. The window thread takes the reply when the post arrives and draws.
+// No lock is held across a message box, a call into the client, a message sent to a window or the
+// deletion of the command.
 #pragma once
 
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,12 +15,13 @@
 #include "Search.h"
 #include "SearchRecords.h"
 #include "SearchingDlg.h"
+#include "TabResults.h"
 #include "SkinControls.h"
 
-// A batch was merged (lParam 0), the query failed (-1) or found nothing (-2).
+// A batch was merged (lParam 0), the query failed (-1) or found nothing (-2). The reply itself
+// waits in the dialog's mailbox; the window takes the oldest one for each of these messages.
 constexpr UINT WM_SEARCH_RESULT = WM_USER + 100;
-// A batch arrived for a tab that is no longer shown: it was dropped, but the tab control and
-// Back must come back to life.
+// The same hand-over for a batch that arrived for a tab no longer shown, and was dropped.
 constexpr UINT WM_SEARCH_BATCH_DROPPED = WM_USER + 101;
 
 class CSearchDlg : public CCommonSkinDialog, public QZP::QZCommandSearchHandler {
@@ -34,6 +35,11 @@ public:
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnInitDialog() override;
+
+    // Destroys the window and deletes the object: at once, or, when called from inside one of
+    // this window's own handlers (a client stopping the search from a message it handles while
+    // a box of ours is up, say), as soon as that handler has returned.
+    void Dispose();
 
     // Protocol thread.
     void OnSearchUserResult(bool ok, const UserInfoSet& batch) override;
@@ -54,6 +60,7 @@ protected:
     void OnUserRadio(UINT nID);
 
     void PostNcDestroy() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     DECLARE_MESSAGE_MAP()
 
@@ -70,15 +77,38 @@ private:
     void UpdatePageControls();
     void DoSearch();
     void ShowPage();
+    void ShowPageOf(int nTab);
     LRESULT OnBatchDropped(WPARAM wParam, LPARAM lParam);
 
     void PlaceControls();
     template <class Set>
-    void MergeResults(int nTab, bool ok, const Set& batch, Set& store);
-    // The records of the current tab's page, as the list shows them.
-    std::vector<RowTexts> ReadPage(int nTab, int nPage);
-    int StoreSize(int nTab);
-    void ClearStore(int nTab);
+    void ReceiveResults(int nTab, TabResults<Set>& results, bool ok, const Set& batch);
+    // Takes the oldest reply the callbacks left and acts on it.
+    void HandleNextReply();
+    void ShowFailure(int nTab, const wchar_t* text);
+    // Fills tab nTab's list with the page its results say is shown.
+    void FillList(int nTab);
+    std::vector<RowTexts> ReadPage(int nTab);
+    // Runs fn on tab nTab's results, whichever record type they hold.
+    template <class Fn>
+    decltype(auto) WithResults(int nTab, Fn fn);
+    bool QueryInFlight() const;
+    // Abandons every query in flight: a fresh command takes over, so the library starts a new
+    // search even for the same criteria, and no reply of the old one is taken.
+    void RenewCommand();
+    // Back: tab nTab's search ends, the other tab keeps its results. Reset: both end.
+    void AbandonSearch(int nTab);
+    void AbandonAllSearches();
+    // Captions back to "查找"/"下一页" and the tab control usable.
+    void EndBusyState();
+    // Runs fn, which may run a message loop (a message box, a call into the client). Replies that
+    // arrive meanwhile wait until it has returned; false when the window is gone by then, and the
+    // caller must return without touching the window.
+    template <class Fn>
+    bool RunModal(Fn fn);
+    void HandleWaitingReplies();
+    // A skinned message box; false when the window went while it was up.
+    bool ShowBox(const wchar_t* text, const wchar_t* caption);
     // The record behind the current list's selected row; false when there is none.
     bool FindSelectedRecord(SelectedRecord& record);
     // Hands the selected row's record to the client: a user with its account, or a zone.
@@ -116,24 +146,49 @@ public:
     CStatic m_separator;
     CSkinGroupBox m_groupExact;
 
-    // View state; index 0 is the users tab, 1 the zones tab.
-    int m_nCurTab;        // written under m_storeLock: the callbacks read it
+    // View state; index 0 is the users tab, 1 the zones tab. The page shown and the new-record
+    // count of each tab live in its TabResults.
+    int m_nCurTab;
     int m_nViewMode[2];   // 0 criteria form, 1 result list
-    int m_nCurPage[2];    // zero-based page shown
-    int m_nNewCount[2];   // records the last merged batch added; under m_storeLock
     CListCtrl* m_pList[2];
 
     QZP::QZCommandSearch* m_pSearchCmd;
     QZP::QZTransmit* m_pTransmit;
     SearchResultHandler* m_pResultHandler;
 
-    UserInfoSet m_userStore;  // under m_storeLock
-    ZoneInfoSet m_zoneStore;  // under m_storeLock
+    TabResults<UserInfoSet> m_userResults;
+    TabResults<ZoneInfoSet> m_zoneResults;
     std::vector<std::wstring> m_industries;
     CFont m_font;
     CSearchingDlg m_searchingDlg;
 
 private:
-    std::mutex m_storeLock;
-    HWND m_hWndResults = nullptr;  // where the callbacks post; null once the window is gone
+    // Open while the window exists: replies that arrive without a window are dropped.
+    ReplyMailbox m_replies;
+    // Where the callbacks post. Set before the mailbox opens and read only under its lock.
+    HWND m_hWndResults = nullptr;
+    int m_nHandlerDepth = 0;  // messages of this window being handled, nested ones included
+    int m_nModalDepth = 0;    // message loops of boxes and client calls running inside a handler
+    bool m_bDisposed = false;
 };
+
+// Both tabs' results have the same interface over different record types; fn must give the same
+// type for either.
+template <class Fn>
+decltype(auto) CSearchDlg::WithResults(int nTab, Fn fn) {
+    if (nTab == 0)
+        return fn(m_userResults);
+    return fn(m_zoneResults);
+}
+
+template <class Fn>
+bool CSearchDlg::RunModal(Fn fn) {
+    ++m_nModalDepth;
+    fn();
+    --m_nModalDepth;
+    if (!GetSafeHwnd())
+        return false;
+    if (m_nModalDepth == 0)
+        HandleWaitingReplies();
+    return GetSafeHwnd() != nullptr;
+}

@@ -1,32 +1,24 @@
 // Actions on the selected row: add friend / join zone, view profile, and keeping the two buttons
 // in step with the selection.
-#include "ResultStore.h"
 #include "SearchDlg.h"
-
-namespace {
-constexpr int kPageSize = 10;
-}
 
 bool CSearchDlg::FindSelectedRecord(SelectedRecord& record) {
     const int t = m_nCurTab;
     const int row = m_pList[t]->GetNextItem(-1, LVNI_SELECTED);
     if (row < 0)
         return false;
-    const std::size_t position = static_cast<std::size_t>(m_nCurPage[t]) * kPageSize + row;
-
-    std::lock_guard<std::mutex> lock(m_storeLock);
-    // Whatever the list claims, never walk past the end of the store.
+    // Whatever the list claims, a row without a record on the page shown has no record.
     if (t == 0) {
-        auto it = PositionAt(m_userStore, position);
-        if (it == m_userStore.end())
+        const std::optional<UserInfo> user = m_userResults.RecordAtRow(row);
+        if (!user)
             return false;
-        record.id = it->id;
-        record.account = it->account;
+        record.id = user->id;
+        record.account = user->account;
     } else {
-        auto it = PositionAt(m_zoneStore, position);
-        if (it == m_zoneStore.end())
+        const std::optional<ZoneInfo> zone = m_zoneResults.RecordAtRow(row);
+        if (!zone)
             return false;
-        record.id = it->id;
+        record.id = zone->id;
     }
     return true;
 }
@@ -38,9 +30,9 @@ void CSearchDlg::ActOnSelection(UserAction userAction, ZoneAction zoneAction) {
     if (!FindSelectedRecord(record) || !m_pResultHandler)
         return;
     if (m_nCurTab == 0)
-        (m_pResultHandler->*userAction)(record.id, record.account);
+        RunModal([&] { (m_pResultHandler->*userAction)(record.id, record.account); });
     else
-        (m_pResultHandler->*zoneAction)(record.id);
+        RunModal([&] { (m_pResultHandler->*zoneAction)(record.id); });
 }
 
 void CSearchDlg::OnAddFriend() {
@@ -68,12 +60,19 @@ void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
         m_btnAdd.EnableWindow(FALSE);
         return;
     }
-    if (m_nCurTab == 0) {
+    // The client's answer may take a message loop of its own.
+    bool known = false;
+    const int t = m_nCurTab;
+    if (!RunModal([&] {
+            known = t == 0 ? m_pResultHandler->IsFriend(record.id)
+                           : m_pResultHandler->IsZoneMember(record.id);
+        }))
+        return;
+    if (t == 0) {
         // Asked even for the signed-in user's own row, before the comparison.
-        const bool isFriend = m_pResultHandler->IsFriend(record.id);
         const bool isSelf = record.id == m_pSearchCmd->GetSelfID();
-        m_btnAdd.EnableWindow(!isSelf && !isFriend);
+        m_btnAdd.EnableWindow(!isSelf && !known);
     } else {
-        m_btnAdd.EnableWindow(!m_pResultHandler->IsZoneMember(record.id));
+        m_btnAdd.EnableWindow(!known);
     }
 }

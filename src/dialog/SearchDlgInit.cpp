@@ -156,10 +156,8 @@ BOOL CSearchDlg::OnInitDialog() {
     GetWindowRect(&rc);
     MoveWindow(rc.left, rc.top, kWindowWidth, kWindowHeight, TRUE);
 
-    {
-        std::lock_guard<std::mutex> lock(m_storeLock);
-        m_hWndResults = m_hWnd;
-    }
+    m_hWndResults = m_hWnd;
+    m_replies.Open();
     return FALSE;
 }
 

@@ -22,9 +22,22 @@ std::wstring TextOf(const CWnd& edit) {
 
 void CSearchDlg::OnFind() { DoSearch(); }
 
+bool CSearchDlg::ShowBox(const wchar_t* text, const wchar_t* caption) {
+    return RunModal([&] { SkinMessageBox(text, caption, 0); });
+}
+
 void CSearchDlg::DoSearch() {
     using search_text::kCaptionQueryError;
     QZP::ConnectionError code;
+
+    // One query at a time: the library takes the same query sent again as a request for more, so
+    // a second Find (Enter in a busy form, say) would skip a batch of the first.
+    if (QueryInFlight())
+        return;
+    // A search from the form starts afresh: whatever a server still sends for an earlier one
+    // (a second answer to a query that failed, say) must not run into this one's pages.
+    if (m_nViewMode[m_nCurTab] == 0)
+        WithResults(m_nCurTab, [](auto& results) { results.Abandon(); });
 
     if (m_nCurTab == 0) {
         // The first checked radio in this order decides; the online radio has no text.
@@ -44,7 +57,7 @@ void CSearchDlg::DoSearch() {
         if (chosen != std::end(criteria)) {
             const std::wstring text = TextOf(chosen->edit);
             if (text.empty()) {
-                SkinMessageBox(chosen->missing, kCaptionQueryError, 0);
+                ShowBox(chosen->missing, kCaptionQueryError);
                 return;
             }
             code = (m_pSearchCmd->*chosen->query)(text);
@@ -58,7 +71,7 @@ void CSearchDlg::DoSearch() {
         try {
             zoneId = IdentifierFromText(TextOf(m_editZoneId).c_str());
         } catch (const boost::bad_lexical_cast&) {
-            SkinMessageBox(search_text::kNeedCriteria, kCaptionQueryError, 0);
+            ShowBox(search_text::kNeedCriteria, kCaptionQueryError);
             return;
         }
         code = m_pSearchCmd->SearchZoneByID(zoneId);
@@ -66,7 +79,7 @@ void CSearchDlg::DoSearch() {
         const std::wstring name = IsChecked(m_radioZoneByName) ? TextOf(m_editZoneName) : L"";
         const int selection = static_cast<int>(m_comboIndustry.SendMessage(CB_GETCURSEL));
         if (name.empty() && selection == 0) {
-            SkinMessageBox(search_text::kNeedCriteria, kCaptionQueryError, 0);
+            ShowBox(search_text::kNeedCriteria, kCaptionQueryError);
             return;
         }
         // Item 0 is "any industry": 0 - 1 kept to 16 bits is 65535, the code for any.
@@ -74,6 +87,7 @@ void CSearchDlg::DoSearch() {
     }
 
     if (code == QZP::CE_OK) {
+        WithResults(m_nCurTab, [](auto& results) { results.BeginQuery(); });
         m_btnFind.EnableWindow(FALSE);
         m_tab.EnableWindow(FALSE);
         m_btnNextPage.EnableWindow(FALSE);
@@ -81,6 +95,9 @@ void CSearchDlg::DoSearch() {
         m_btnFind.SetWindowText(search_text::kSearching);
         m_btnNextPage.SetWindowText(search_text::kSearching);
     } else if (code == QZP::CE_NOT_SIGNED_IN) {
-        SkinMessageBox(search_text::kSignInFirst, search_text::kCaptionQueryFailed, 0);
+        ShowBox(search_text::kSignInFirst, search_text::kCaptionQueryFailed);
+    } else {
+        // Not sent at all: no answer will come, so the user must hear it now.
+        ShowBox(search_text::kCannotConnect, search_text::kCaptionQueryFailed);
     }
 }

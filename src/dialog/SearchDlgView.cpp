@@ -5,8 +5,6 @@
 #include "resource.h"
 
 namespace {
-constexpr int kPageSize = 10;
-
 void Show(CWnd& control, bool bShow) { control.ShowWindow(bShow ? SW_SHOW : SW_HIDE); }
 }  // namespace
 
@@ -39,22 +37,15 @@ void CSearchDlg::UpdateControls() {
 
 void CSearchDlg::UpdatePageControls() {
     const int t = m_nCurTab;
-    const int p = m_nCurPage[t];
-    int n;
-    int newCount;
-    {
-        std::lock_guard<std::mutex> lock(m_storeLock);
-        n = static_cast<int>(t == 0 ? m_userStore.size() : m_zoneStore.size());
-        newCount = m_nNewCount[t];
-    }
+    const PagerState pager = WithResults(t, [](auto& results) { return results.Pager(); });
 
-    if (n <= 0) {
+    if (!pager.hasRecords) {
         m_btnPrevPage.EnableWindow(FALSE);
         m_staticPage.SetWindowText(search_text::kNoRecords);
     } else {
-        m_btnPrevPage.EnableWindow(p > 0);
+        m_btnPrevPage.EnableWindow(pager.previous);
         CString label;
-        label.Format(search_text::kPageFormat, p + 1);
+        label.Format(search_text::kPageFormat, pager.pageNumber);
         m_staticPage.SetWindowText(label);
     }
 
@@ -62,10 +53,7 @@ void CSearchDlg::UpdatePageControls() {
     m_btnAdd.EnableWindow(selected);
     m_btnView.EnableWindow(selected);
 
-    // More cached rows beyond this page, or this page is not empty and the last batch brought
-    // something new, so asking the server again may bring more.
-    const bool more = n > kPageSize * p + kPageSize || (n > kPageSize * p && newCount != 0);
-    m_btnNextPage.EnableWindow(more);
+    m_btnNextPage.EnableWindow(pager.next);
 
     m_btnAdd.SetWindowText(t == 0 ? search_text::kAddFriend : search_text::kJoinZone);
 
@@ -76,21 +64,20 @@ void CSearchDlg::UpdatePageControls() {
 
 void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
     if (bReset) {
-        {
-            std::lock_guard<std::mutex> lock(m_storeLock);
-            m_nCurTab = bUserTab ? 0 : 1;
-            m_userStore.clear();
-            m_zoneStore.clear();
-            m_nNewCount[0] = m_nNewCount[1] = 0;
-        }
+        m_nCurTab = bUserTab ? 0 : 1;
+        // Every query in flight is abandoned with the results: its reply, wherever it is, changes
+        // nothing, and the window is not busy any more.
+        AbandonAllSearches();
+        m_userResults.SetShown(m_nCurTab == 0);
+        m_zoneResults.SetShown(m_nCurTab == 1);
         m_listUser.SendMessage(LVM_DELETEALLITEMS);
         m_listZone.SendMessage(LVM_DELETEALLITEMS);
         m_nViewMode[0] = m_nViewMode[1] = 0;
-        m_nCurPage[0] = m_nCurPage[1] = 0;
         m_tab.SendMessage(TCM_SETCURSEL, m_nCurTab);
 
         m_btnFind.EnableWindow(TRUE);
         m_btnBack.EnableWindow(FALSE);
+        EndBusyState();
 
         m_radioCompany.SendMessage(BM_SETCHECK, BST_CHECKED);
         m_radioOnline.SendMessage(BM_SETCHECK, BST_UNCHECKED);
@@ -119,29 +106,22 @@ void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
 void CSearchDlg::OnBack() {
     const int t = m_nCurTab;
     m_nViewMode[t] = 0;
-    {
-        std::lock_guard<std::mutex> lock(m_storeLock);
-        if (t == 0)
-            m_userStore.clear();
-        else
-            m_zoneStore.clear();
-        m_nNewCount[t] = 0;
-    }
+    // Back may come while a re-query is out: the search ends here, whatever it still sends.
+    AbandonSearch(t);
     m_btnFind.EnableWindow(TRUE);
     m_btnBack.EnableWindow(FALSE);
-    m_nCurPage[t] = 0;
     m_pList[t]->DeleteAllItems();
     UpdateControls();
+    EndBusyState();
 }
 
 void CSearchDlg::OnTabSelChange(NMHDR*, LRESULT* pResult) {
     *pResult = 0;
     const int tab = static_cast<int>(m_tab.SendMessage(TCM_GETCURSEL));
-    {
-        std::lock_guard<std::mutex> lock(m_storeLock);
-        // A tab control with no selection answers -1; stay on a real tab.
-        m_nCurTab = tab == 1 ? 1 : 0;
-    }
+    // A tab control with no selection answers -1; stay on a real tab.
+    m_nCurTab = tab == 1 ? 1 : 0;
+    m_userResults.SetShown(m_nCurTab == 0);
+    m_zoneResults.SetShown(m_nCurTab == 1);
     UpdateControls();
     if (m_nViewMode[m_nCurTab] == 1)
         UpdatePageControls();
@@ -163,7 +143,8 @@ BOOL CSearchDlg::PreTranslateMessage(MSG* pMsg) {
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE)
         return TRUE;  // Escape never closes the window
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN) {
-        // Enter in a form runs Find, even while it is disabled; in a result view it does nothing.
+        // Enter in a form runs Find (which does nothing while a query is out); in a result view
+        // it does nothing.
         if (m_nViewMode[m_nCurTab] == 0)
             PostMessage(WM_COMMAND, IDC_BTN_FIND, 0);
         return TRUE;

@@ -34,6 +34,7 @@ inline constexpr const wchar_t kNeedAccount[] = L"请指定帐号";
 inline constexpr const wchar_t kNeedCompany[] = L"请指定公司名称";
 inline constexpr const wchar_t kNeedCriteria[] = L"请输入查询条件";
 inline constexpr const wchar_t kSignInFirst[] = L"请先登录！";
+inline constexpr const wchar_t kCannotConnect[] = L"查询失败，未能连接服务器！";
 inline constexpr const wchar_t kServerTimeout[] = L"查询失败，服务器连接超时！";
 inline constexpr const wchar_t kNothingFound[] = L"未找到匹配的记录！";
 }  // namespace search_text

@@ -7,13 +7,7 @@
 Search::Search(QZP::QZTransmit* pTransmit, SearchResultHandler* pHandler)
     : m_pSearchDlg(nullptr), m_pTransmit(pTransmit), m_pResultHandler(pHandler) {}
 
-Search::~Search() {
-    if (m_pSearchDlg) {
-        m_pSearchDlg->DestroyWindow();
-        delete m_pSearchDlg;
-        m_pSearchDlg = nullptr;
-    }
-}
+Search::~Search() { StopSearch(); }
 
 Search& Search::operator=(const Search& other) {
     m_pSearchDlg = other.m_pSearchDlg;
@@ -43,8 +37,11 @@ void Search::StartSearch(HWND hParent, bool bUserTab) {
 void Search::StopSearch() {
     if (!m_pSearchDlg)
         return;
-    m_pSearchDlg->ShowWindow(SW_HIDE);
-    m_pSearchDlg->DestroyWindow();
-    delete m_pSearchDlg;
+    CSearchDlg* pDlg = m_pSearchDlg;
     m_pSearchDlg = nullptr;
+    pDlg->ShowWindow(SW_HIDE);
+    // The client may be stopping us from inside one of the window's own handlers (in a message
+    // loop under one of our boxes, or in a call we made into it): the object then outlives this
+    // call until that handler has returned.
+    pDlg->Dispose();
 }

@@ -119,6 +119,10 @@ public:
     bool IsWorkerThread() const;
     // Answers waiting for their delivery time or for the worker.
     std::size_t QueuedAnswers() const;
+    // A result callback is running on the worker right now.
+    bool CallbackRunning() const;
+    // Commands built on this transport and not yet destroyed.
+    std::size_t LiveCommands() const;
     // Waits until no answer is queued and no callback is running; false on timeout.
     bool WaitIdle(std::chrono::milliseconds timeout) const;
 

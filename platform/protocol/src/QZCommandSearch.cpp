@@ -24,6 +24,7 @@ QZCommandSearch::QZCommandSearch(QZTransmit* pTransmit, QZCommandSearchHandler* 
     : QZCommandBase(pTransmit), m_pImpl(new Impl) {
     m_pImpl->core = TransmitAccess::CoreOf(pTransmit);
     m_pImpl->state = std::make_shared<detail::CommandState>(pHandler);
+    if (m_pImpl->core) m_pImpl->core->Register();
 }
 
 QZCommandSearch::~QZCommandSearch() {

@@ -131,6 +131,8 @@ ConnectionError Core::Send(const std::shared_ptr<CommandState>& command, const S
 void Core::Unregister(const std::shared_ptr<CommandState>& command) {
     std::vector<Delivery> dropped;  // batches are freed after the lock is released
     std::unique_lock<std::mutex> lock(m_mutex);
+    if (command->alive)
+        --m_liveCommands;
     command->alive = false;
     for (auto it = m_queue.begin(); it != m_queue.end();) {
         if (it->second.command == command) {
@@ -243,6 +245,21 @@ std::size_t Core::QueuedAnswers() const {
     return m_queue.size();
 }
 
+bool Core::CallbackRunning() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_running != nullptr;
+}
+
+void Core::Register() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_liveCommands;
+}
+
+std::size_t Core::LiveCommands() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_liveCommands;
+}
+
 bool Core::WaitIdle(std::chrono::milliseconds timeout) const {
     std::unique_lock<std::mutex> lock(m_mutex);
     return m_settled.wait_for(lock, timeout,
@@ -349,6 +366,8 @@ void QZTransmit::SetSignedIn(bool signedIn) { m_pImpl->core->SetSignedIn(signedI
 void QZTransmit::SetSelfID(std::uint64_t selfId) { m_pImpl->core->SetSelfID(selfId); }
 bool QZTransmit::IsWorkerThread() const { return m_pImpl->core->IsWorkerThread(); }
 std::size_t QZTransmit::QueuedAnswers() const { return m_pImpl->core->QueuedAnswers(); }
+bool QZTransmit::CallbackRunning() const { return m_pImpl->core->CallbackRunning(); }
+std::size_t QZTransmit::LiveCommands() const { return m_pImpl->core->LiveCommands(); }
 bool QZTransmit::WaitIdle(std::chrono::milliseconds timeout) const {
     return m_pImpl->core->WaitIdle(timeout);
 }

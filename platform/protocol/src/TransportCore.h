@@ -59,6 +59,10 @@ public:
     // A command's destructor: no callback of it starts after this, and one that is running has
     // finished when this returns (unless we are that callback).
     void Unregister(const std::shared_ptr<CommandState>& command);
+    // A command was built on this transport; Unregister ends its count.
+    void Register();
+    std::size_t LiveCommands() const;
+    bool CallbackRunning() const;
 
     // Called by a request exactly once, with its answer already turned into a delivery.
     bool Deliver(const std::shared_ptr<CommandState>& command, const SearchQuery& query,
@@ -94,6 +98,7 @@ private:
     PacketSerialNumber m_nextSerial = 1;
     bool m_closed = false;
     int m_sendsInFlight = 0;
+    std::size_t m_liveCommands = 0;
 
     // Ordered by due time, then by the order of answering, so equal latencies keep FIFO order.
     std::map<std::pair<Clock::time_point, std::uint64_t>, Delivery> m_queue;

@@ -34,11 +34,8 @@ TEST(IdentifierFromText, ReadsPlainDecimalNumbers) {
         {L"4294967296", 4294967296ull},
         {L"007", 7},
         {L"00000000000000000000000000042", 42},
-        // Boost's rules for an unsigned target: '+' is accepted and '-' negates modulo 2^64.
+        // Boost's rules for an unsigned target accept a plus sign.
         {L"+5", 5},
-        {L"-0", 0},
-        {L"-1", kMaxId},
-        {L"-18446744073709551615", 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IdentifierFromText(c.text), c.id) << Printable(c.text);
@@ -49,6 +46,8 @@ TEST(IdentifierFromText, RefusesAnythingButOneNumber) {
     const wchar_t* const cases[] = {
         L"", L" 123", L"123 ", L"\t123", L"123\n", L"12a", L"a12", L"1.5", L"1,000", L"1 000", L"0x10",
         L"1e3", L"+", L"-", L"+-1", L"--1",
+        // A minus sign would wrap modulo 2^64 under Boost's rules: never an identifier.
+        L"-0", L"-1", L"-18446744073709551615", L"-00",
         L"１２３",  // full-width digits
         L"18446744073709551616", L"99999999999999999999", L"-18446744073709551616",
         L"123456789012345678901234567890",

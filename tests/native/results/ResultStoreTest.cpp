@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <iterator>
-#include <limits>
 #include <new>
 #include <string>
 #include <vector>
@@ -142,81 +141,6 @@ TEST(MergeBatch, FailedCopyLeavesTheStoreAsItWas) {
         EXPECT_EQ(MergeBatch(store, batch), 3) << c.name;
         EXPECT_EQ(IdsOf(store), (Ids{1, 2, 3, 4, 5})) << c.name;
     }
-}
-
-// Arrival order deliberately differs from identifier order, so a walk through the wrong index
-// shows up.
-UserInfoSet StoreOf(std::size_t size) {
-    UserInfoSet store;
-    for (std::size_t i = 0; i < size; ++i) {
-        store.push_back(MakeUser(1000 - i * 7));
-    }
-    return store;
-}
-
-std::uint64_t IdAtArrival(std::size_t n) { return 1000 - n * 7; }
-
-TEST(PositionAt, ReachesEveryPositionAndStopsAtEnd) {
-    constexpr std::size_t kHuge = std::numeric_limits<std::size_t>::max();
-    const struct {
-        std::size_t size, n;
-    } cases[] = {
-        {0, 0}, {0, 1}, {0, kHuge},
-        {1, 0}, {1, 1},
-        {25, 0}, {25, 12}, {25, 13}, {25, 24}, {25, 25}, {25, 26}, {25, kHuge},
-    };
-    for (const auto& c : cases) {
-        const UserInfoSet store = StoreOf(c.size);
-        const auto it = PositionAt(store, c.n);
-        if (c.n >= c.size) {
-            EXPECT_EQ(it, store.end()) << "size " << c.size << " n " << c.n;
-        } else {
-            ASSERT_NE(it, store.end()) << "size " << c.size << " n " << c.n;
-            EXPECT_EQ(it->id, IdAtArrival(c.n)) << "size " << c.size << " n " << c.n;
-            EXPECT_EQ(static_cast<std::size_t>(std::distance(store.begin(), it)), c.n);
-        }
-    }
-}
-
-TEST(PageRange, GivesTenRowsAPageAndAnEmptyRangePastTheLast) {
-    // Multiplied by ten this wraps round to a small number on 64 and 32 bits alike.
-    constexpr std::size_t kWrapping = std::numeric_limits<std::size_t>::max() / 10 + 1;
-    const struct {
-        std::size_t size, page;
-        std::size_t pages, rows;
-    } cases[] = {
-        {0, 0, 0, 0},   {0, 1, 0, 0},
-        {1, 0, 1, 1},   {1, 1, 1, 0},
-        {10, 0, 1, 10}, {10, 1, 1, 0},
-        {11, 1, 2, 1},
-        {25, 0, 3, 10}, {25, 1, 3, 10}, {25, 2, 3, 5}, {25, 3, 3, 0},
-        {30, 2, 3, 10}, {30, 3, 3, 0},
-        {25, kWrapping, 3, 0},
-    };
-    for (const auto& c : cases) {
-        const UserInfoSet store = StoreOf(c.size);
-        EXPECT_EQ(PageCount(store), c.pages) << "size " << c.size;
-
-        const auto [first, last] = PageRange(store, c.page);
-        const std::size_t rows = static_cast<std::size_t>(std::distance(first, last));
-        EXPECT_EQ(rows, c.rows) << "size " << c.size << " page " << c.page;
-        if (c.rows == 0) {
-            EXPECT_EQ(first, store.end()) << "size " << c.size << " page " << c.page;
-            continue;
-        }
-        std::size_t row = 0;
-        for (auto it = first; it != last; ++it, ++row) {
-            EXPECT_EQ(it->id, IdAtArrival(c.page * kResultRowsPerPage + row))
-                << "size " << c.size << " page " << c.page << " row " << row;
-        }
-    }
-}
-
-TEST(PageRange, WorksOnZoneStoresToo) {
-    const ZoneInfoSet zones = ZonesWithIds({50, 40, 30, 20, 10, 60, 70, 80, 90, 100, 5, 1});
-    const auto [first, last] = PageRange(zones, 1);
-    EXPECT_EQ(IdsOf(std::vector<ZoneInfo>(first, last)), (Ids{5, 1}));
-    EXPECT_EQ(PositionAt(zones, 11)->id, 1u);
 }
 
 }  // namespace

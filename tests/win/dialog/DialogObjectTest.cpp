@@ -99,10 +99,10 @@ TEST(SearchDlg, FreshObjectAsksForIndustriesOnceAndDestroysWithoutAWindow) {
         EXPECT_EQ(dlg->m_industries, (std::vector<std::wstring>{L"金融", L"金融"}));
         EXPECT_EQ(dlg->m_nCurTab, 0);
         EXPECT_EQ(dlg->m_nViewMode[0] + dlg->m_nViewMode[1], 0);
-        EXPECT_EQ(dlg->m_nCurPage[0] + dlg->m_nCurPage[1], 0);
-        EXPECT_EQ(dlg->m_nNewCount[0] + dlg->m_nNewCount[1], 0);
-        EXPECT_TRUE(dlg->m_userStore.empty());
-        EXPECT_TRUE(dlg->m_zoneStore.empty());
+        EXPECT_EQ(dlg->m_userResults.Page() + dlg->m_zoneResults.Page(), 0);
+        EXPECT_EQ(dlg->m_userResults.NewCount() + dlg->m_zoneResults.NewCount(), 0);
+        EXPECT_EQ(dlg->m_userResults.Size(), 0u);
+        EXPECT_EQ(dlg->m_zoneResults.Size(), 0u);
         ASSERT_NE(dlg->m_pSearchCmd, nullptr);
         EXPECT_EQ(dlg->GetSafeHwnd(), nullptr);
         EXPECT_EQ(dlg->m_pSearchCmd->SearchOnlineUsers(), QZP::CE_OK) << "the command is live";
@@ -127,7 +127,7 @@ TEST(SearchDlg, ResultsBeforeTheWindowExistsAreIgnored) {
     batch.push_back(user);
     dlg.OnSearchUserResult(true, batch);
     dlg.OnSearchUserResult(false, batch);
-    EXPECT_TRUE(dlg.m_userStore.empty()) << "nothing could show them";
+    EXPECT_EQ(dlg.m_userResults.Size(), 0u) << "nothing could show them";
 }
 
 TEST(SearchDlg, InitialisationLeavesEveryControlShownButTheTwoHiddenForGood) {

@@ -7,32 +7,9 @@
 #include <thread>
 
 #include "SearchWindowFixture.h"
+#include "Watchdog.h"
 
 namespace {
-// Ends the process if the test does not finish in time: a hang must fail, not stall the run.
-// A Win32 event rather than a condition variable: timed waits of the latter are not reliable in
-// this runtime.
-class Watchdog {
-public:
-    explicit Watchdog(DWORD limitMs)
-        : m_done(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_thread([this, limitMs] {
-              if (::WaitForSingleObject(m_done, limitMs) == WAIT_TIMEOUT) {
-                  std::fprintf(stderr, "watchdog: the window thread hung\n");
-                  std::fflush(stderr);
-                  ::ExitProcess(3);
-              }
-          }) {}
-    ~Watchdog() {
-        ::SetEvent(m_done);
-        m_thread.join();
-        ::CloseHandle(m_done);
-    }
-
-private:
-    HANDLE m_done;
-    std::thread m_thread;
-};
-
 // Identifiers of the rows a list shows, from their "acc<id>" or decimal texts.
 std::vector<std::uint64_t> RowIds(HWND list, bool users) {
     std::vector<std::uint64_t> result;
@@ -51,7 +28,7 @@ std::vector<std::uint64_t> RowIds(HWND list, bool users) {
 
 TEST_F(SearchWindowTest, WindowThreadAndProtocolThreadNeverTripEachOther) {
     m_handler.industries = {L"金融", L"制造"};
-    Watchdog watchdog(180000);
+    wintest::Watchdog watchdog(180000);
 
     // Each answer k carries identifiers k*7 .. k*7+9: it repeats three of the one before, and
     // every identifier is larger than any earlier answer's new ones. A store that keeps each

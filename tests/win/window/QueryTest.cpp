@@ -37,7 +37,8 @@ TEST_F(SearchWindowTest, EmptyCriteriaGiveTheirMessageAndSendNothing) {
 
 TEST_F(SearchWindowTest, ZoneIdMustBeOneDecimalNumber) {
     Start(false);
-    const wchar_t* rejected[] = {L"", L"12a", L" 123", L"123 ", L"1.5"};
+    // A pasted minus sign gets past the digits-only style; it must not wrap into a huge ID.
+    const wchar_t* rejected[] = {L"", L"12a", L" 123", L"123 ", L"1.5", L"-1", L"-0"};
     for (const wchar_t* text : rejected) {
         RecordedBoxes().clear();
         ::SendMessageW(Control(ids::EditZoneId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
@@ -154,15 +155,18 @@ TEST_F(SearchWindowTest, NotSignedInAsksToSignInAndChangesNothing) {
     EXPECT_EQ(m_service.QueryCount(), 0u);
 }
 
-TEST_F(SearchWindowTest, OtherCodesAreIgnoredSilently) {
+TEST_F(SearchWindowTest, QueryThatCannotBeSentSaysSo) {
     // No transport: the command answers 1. A transport that went away: 2.
     Search noTransport(nullptr, &m_handler);
     noTransport.StartSearch(nullptr, true);
     Pump();
     Type(ids::EditCompany, L"星光");
     Click(ids::Find);
-    EXPECT_TRUE(RecordedBoxes().empty());
-    EXPECT_TRUE(Enabled(ids::Find));
+    ASSERT_EQ(RecordedBoxes().size(), 1u);
+    EXPECT_EQ(RecordedBoxes()[0].text, L"查询失败，未能连接服务器！");
+    EXPECT_EQ(RecordedBoxes()[0].caption, L"查询失败");
+    EXPECT_TRUE(Enabled(ids::Find)) << "no busy state";
+    EXPECT_TRUE(Enabled(ids::Tab));
     EXPECT_EQ(Text(ids::Find), L"查找");
     noTransport.StopSearch();
     Pump();
@@ -174,7 +178,9 @@ TEST_F(SearchWindowTest, OtherCodesAreIgnoredSilently) {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         ::DispatchMessageW(&msg);
-    EXPECT_TRUE(RecordedBoxes().empty());
+    ASSERT_EQ(RecordedBoxes().size(), 2u);
+    EXPECT_EQ(RecordedBoxes()[1].text, L"查询失败，未能连接服务器！");
     EXPECT_TRUE(Enabled(ids::Find));
+    EXPECT_EQ(Text(ids::Find), L"查找");
     m_search.reset();  // before the fixture waits on the transport it no longer has
 }

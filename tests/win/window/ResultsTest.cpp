@@ -128,48 +128,82 @@ TEST_F(SearchWindowTest, FailedQueryReportsATimeoutAndReturnsToTheForm) {
     EXPECT_TRUE(Shown(ids::EditNick));
 }
 
-TEST_F(SearchWindowTest, EmptyBatchAfterAReQueryKeepsThePageAndItsNewCount) {
-    Start(true);
-    SearchByNick(L"王", Users(1, 10));
-    Click(ids::NextPage);
-    AnswerUsers(Users(11, 10));
-    ASSERT_EQ(Text(ids::PageLabel), L"第2页");
-    Click(ids::NextPage);
-    AnswerUsers(UserInfoSet());
-    ASSERT_EQ(RecordedBoxes().size(), 1u);
-    EXPECT_EQ(RecordedBoxes()[0].text, L"未找到匹配的记录！");
-    EXPECT_EQ(RecordedBoxes()[0].caption, L"查询失败");
-    EXPECT_EQ(Text(ids::PageLabel), L"第2页");
-    EXPECT_EQ(FirstColumn(ids::ListUser), Accounts(11, 10));
-    EXPECT_FALSE(Enabled(ids::Back));
-    EXPECT_FALSE(Enabled(ids::PrevPage));
-    EXPECT_FALSE(Enabled(ids::NextPage));
+// After a re-query from the result view the page shown stays usable whatever the answer: a
+// failure leaves Next on (the user may try again), an empty answer turns it off (the server has
+// nothing more).
+TEST_F(SearchWindowTest, FailedOrEmptyReQueryLeavesThePageUsable) {
+    const struct {
+        const char* name;
+        bool ok;
+        const wchar_t* box;
+        bool nextAfter;
+    } cases[] = {
+        {"failed", false, L"查询失败，服务器连接超时！", true},
+        {"empty", true, L"未找到匹配的记录！", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordedBoxes().clear();
+        Start(true);
+        SearchByNick(L"王", Users(1, 10));
+        Click(ids::NextPage);
+        AnswerUsers(Users(11, 10));
+        ASSERT_EQ(Text(ids::PageLabel), L"第2页");
+        Click(ids::NextPage);
+        AnswerUsers(UserInfoSet(), c.ok);
+        ASSERT_EQ(RecordedBoxes().size(), 1u);
+        EXPECT_EQ(RecordedBoxes()[0].text, c.box);
+        EXPECT_EQ(RecordedBoxes()[0].caption, L"查询失败");
+        EXPECT_EQ(Text(ids::PageLabel), L"第2页");
+        EXPECT_EQ(FirstColumn(ids::ListUser), Accounts(11, 10));
+        EXPECT_TRUE(Shown(ids::ListUser));
+        EXPECT_TRUE(Enabled(ids::Back));
+        EXPECT_TRUE(Enabled(ids::PrevPage));
+        EXPECT_EQ(Enabled(ids::NextPage), c.nextAfter);
+        EXPECT_EQ(Text(ids::NextPage), L"下一页");
+        EXPECT_EQ(Text(ids::Find), L"查找");
+        EXPECT_TRUE(Enabled(ids::Tab));
 
-    // Switching away and back re-derives the pager: the batch before the empty one had added
-    // records, so Next is offered again.
-    ClickTab(1);
-    ClickTab(0);
-    EXPECT_TRUE(Enabled(ids::NextPage));
-    EXPECT_TRUE(Enabled(ids::PrevPage));
-    EXPECT_TRUE(Enabled(ids::Back));
+        // A tab switch re-derives the same pager.
+        ClickTab(1);
+        ClickTab(0);
+        EXPECT_EQ(Enabled(ids::NextPage), c.nextAfter);
+        EXPECT_TRUE(Enabled(ids::PrevPage));
+        if (c.nextAfter) {
+            Click(ids::NextPage);  // trying again works
+            AnswerUsers(Users(21, 4));
+            EXPECT_EQ(Text(ids::PageLabel), L"第3页");
+            EXPECT_EQ(FirstColumn(ids::ListUser), Accounts(21, 4));
+        }
+        Click(ids::Close);
+    }
 }
 
+// Only a stray program can switch the tab while a query is out (the tab control is disabled): the
+// batch for the tab behind is dropped, and the window comes back to life.
 TEST_F(SearchWindowTest, BatchForATabNoLongerShownIsDroppedButRevivesTheTabs) {
     Start(true);
     Click(ids::RadioNick);
     Type(ids::EditNick, L"王");
     Click(ids::Find);
     ASSERT_FALSE(Enabled(ids::Tab));
-    Click(ids::Close);
-    Start(false);  // the client re-opens on the zones tab while the user query is out
+    RECT rc = {};
+    ::SendMessageW(Control(ids::Tab), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rc));
+    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    ::SendMessageW(Control(ids::Tab), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(Control(ids::Tab), WM_LBUTTONUP, 0, at);
+    Pump();
+    ASSERT_TRUE(Shown(ids::RadioZoneById));
     AnswerUsers(Users(1, 5));
     EXPECT_TRUE(RecordedBoxes().empty());
     EXPECT_TRUE(Enabled(ids::Tab));
-    EXPECT_TRUE(Enabled(ids::Back));
+    EXPECT_EQ(Text(ids::Find), L"查找");
     EXPECT_EQ(RowCount(ids::ListUser), 0);
     EXPECT_TRUE(Shown(ids::RadioZoneById));
     ClickTab(0);
-    EXPECT_TRUE(Shown(ids::RadioCompany)) << "nothing was merged, the users tab shows its form";
+    EXPECT_TRUE(Shown(ids::RadioNick)) << "nothing was merged, the users tab shows its form";
+    Click(ids::Find);
+    EXPECT_EQ(m_service.QueryCount(), 2u) << "the window is not busy any more";
 }
 
 TEST_F(SearchWindowTest, ResultsArriveWhileTheWindowIsHidden) {

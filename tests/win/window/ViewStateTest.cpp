@@ -101,13 +101,17 @@ TEST_F(SearchWindowTest, NextPageFollowsTheCacheAndTheLastBatch) {
     EXPECT_EQ(Text(ids::PageLabel), L"第2页");
     EXPECT_TRUE(Enabled(ids::NextPage)) << "20 > 10 and the last batch added records";
 
-    // A batch of nothing new: the page advances, shows empty and ends the paging.
+    // A batch of nothing new from a full page: the page stays as it was and the paging ends,
+    // without a box (the server answered; it just had nothing more).
     Click(ids::NextPage);
     AnswerUsers(Users(100, 10));
-    EXPECT_EQ(Text(ids::PageLabel), L"第3页");
-    EXPECT_EQ(RowCount(ids::ListUser), 0);
+    EXPECT_EQ(Text(ids::PageLabel), L"第2页");
+    EXPECT_EQ(FirstColumn(ids::ListUser).front(), L"acc110");
+    EXPECT_EQ(RowCount(ids::ListUser), 10);
     EXPECT_FALSE(Enabled(ids::NextPage));
     EXPECT_TRUE(Enabled(ids::PrevPage));
+    EXPECT_TRUE(Enabled(ids::Back));
+    EXPECT_TRUE(RecordedBoxes().empty());
 }
 
 TEST_F(SearchWindowTest, AccountSearchNeverOffersANextPage) {
@@ -157,19 +161,36 @@ TEST_F(SearchWindowTest, EnterInAFormRunsFindFromAnyControl) {
     for (int id : users) {
         PressKey(id, VK_RETURN);
         ++sent;
-        EXPECT_EQ(m_service.QueryCount(), sent) << "Enter in control " << id;
+        ASSERT_EQ(m_service.QueryCount(), sent) << "Enter in control " << id;
+        AnswerUsers(Users(1, 2));
+        Click(ids::Back);
     }
-    // The busy state disables Find, but Enter still sends the query.
-    EXPECT_FALSE(Enabled(ids::Find));
-    for (std::size_t i = 0; i < sent; ++i)
-        m_service.AnswerUsers(true, Users(1, 2));
-    Pump();
-    Click(ids::Back);
     ClickTab(1);
     Click(ids::RadioZoneByName);
     ChooseIndustry(1);
     PressKey(ids::ComboIndustry, VK_RETURN);
     EXPECT_EQ(m_service.QueryCount(), sent + 1);
+}
+
+TEST_F(SearchWindowTest, EnterInABusyFormDoesNothing) {
+    Start(true);
+    Click(ids::RadioNick);
+    Type(ids::EditNick, L"王");
+    PressKey(ids::EditNick, VK_RETURN);
+    ASSERT_EQ(m_service.QueryCount(), 1u);
+    ASSERT_FALSE(Enabled(ids::Find));
+    PressKey(ids::EditNick, VK_RETURN);
+    PressKey(ids::RadioNick, VK_RETURN);
+    EXPECT_EQ(m_service.QueryCount(), 1u) << "as the disabled Find button would";
+
+    // So a failure is reported once, and the next Enter searches again.
+    ASSERT_TRUE(m_service.FailOldest());
+    Pump();
+    EXPECT_EQ(RecordedBoxes().size(), 1u);
+    PressKey(ids::EditNick, VK_RETURN);
+    EXPECT_EQ(m_service.QueryCount(), 2u);
+    AnswerUsers(Users(1, 12));
+    EXPECT_EQ(FirstColumn(ids::ListUser).front(), L"acc1") << "page 1 of the search, not page 2";
 }
 
 TEST_F(SearchWindowTest, EnterInResultsAndEscapeAnywhereAreSwallowed) {

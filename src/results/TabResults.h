@@ -1,0 +1,313 @@
+// The result side of one tab of the search window: its store, the page shown, what the last batch
+// added, and which replies still belong to the search the user is looking at. The window holds one
+// per tab and only draws what this says.
+//
+// Threads. Receive runs on the protocol library's thread; everything else on the window thread.
+// Every member is guarded by one lock, held only inside these functions and never while the
+// caller draws, shows a box or calls into the client.
+//
+// Generations. Each reply is stamped with the generation it was received in, and the window thread
+// takes it only if the generation is still current. Abandon (Back, reset) and CancelQuery start a
+// new generation, so a reply already merged, or merged and posted but not yet handled, is
+// recognised as stale wherever it is. A reply that has not yet been received when the search is
+// abandoned cannot be told apart here: the window makes sure none arrives afterwards by replacing
+// its search command (whose destructor waits for a running callback and cancels the rest) before
+// it calls Abandon.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <iterator>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "ResultStore.h"
+
+// Rows of one page of results.
+constexpr std::size_t kResultRowsPerPage = 10;
+
+// What a result callback made of one reply. The window handles it when the post that carries it
+// arrives.
+enum class ReplyKind {
+    Merged,        // a batch went into the store (possibly adding nothing new)
+    Failed,        // the query failed
+    NothingFound,  // the server had no (more) records
+    Dropped,       // a batch for a tab that is not in front; not merged
+};
+
+struct TabReply {
+    std::uint64_t generation = 0;
+    ReplyKind kind = ReplyKind::Merged;
+};
+
+// How the window thread should treat a reply it takes.
+enum class ReplyFate {
+    Stale,   // its search was abandoned: change nothing, show nothing
+    Answer,  // the answer to the query in flight: the busy state ends
+    Extra,   // a further reply to a query already answered: its records count, nothing to report
+};
+
+// Where Next page goes from the page shown.
+enum class NextStep { FromCache, FromServer };
+
+struct PagerState {
+    bool hasRecords = false;  // false: the label says there are none
+    int pageNumber = 1;       // one-based, for the label
+    bool previous = false;
+    bool next = false;
+};
+
+template <class Set>
+class TabResults {
+public:
+    using Record = typename Set::value_type;
+    static constexpr int kPageSize = static_cast<int>(kResultRowsPerPage);
+
+    TabResults() : m_first(m_store.end()) {}
+    TabResults(const TabResults&) = delete;
+    TabResults& operator=(const TabResults&) = delete;
+
+    // ---- protocol thread -------------------------------------------------------------------
+
+    // A reply to one of this tab's queries. A successful non-empty batch is merged while the tab is
+    // in front and dropped otherwise; an empty one means the server has nothing more, so the
+    // new-record count drops to 0; a failure changes nothing.
+    TabReply Receive(bool ok, const Set& batch) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        TabReply reply;
+        reply.generation = m_generation;
+        if (!ok) {
+            reply.kind = ReplyKind::Failed;
+        } else if (batch.empty()) {
+            reply.kind = ReplyKind::NothingFound;
+            m_newCount = 0;
+        } else if (!m_shown) {
+            reply.kind = ReplyKind::Dropped;
+        } else {
+            m_newCount = MergeBatch(m_store, batch);
+            reply.kind = ReplyKind::Merged;
+        }
+        return reply;
+    }
+
+    // ---- window thread ---------------------------------------------------------------------
+
+    // Whether this tab is the one in front; batches for a tab behind are not merged.
+    void SetShown(bool shown) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_shown = shown;
+    }
+
+    // A query of this tab was sent; the tab is busy until its answer is taken or it is abandoned.
+    void BeginQuery() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_inFlight = true;
+    }
+
+    bool QueryInFlight() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_inFlight;
+    }
+
+    // Back or reset: the search is over. Its records, page and count go, and no reply of it will
+    // be taken.
+    void Abandon() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        NewGeneration();
+        m_store.clear();
+        m_page = 0;
+        m_first = m_store.end();
+        m_newCount = 0;
+    }
+
+    // The query in flight can no longer be answered (its command was replaced), but the records
+    // shown stay.
+    void CancelQuery() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        NewGeneration();
+    }
+
+    ReplyFate Take(const TabReply& reply) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (reply.generation != m_generation)
+            return ReplyFate::Stale;
+        if (!m_inFlight)
+            return ReplyFate::Extra;
+        m_inFlight = false;
+        return ReplyFate::Answer;
+    }
+
+    // Moves on to the following page when the list shows a full page and the store holds records
+    // beyond it; otherwise the page shown is shown again (filled up, if records came). So a page
+    // is never left for an empty one.
+    bool AdvanceFrom(int rowsShown) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const std::size_t next = (static_cast<std::size_t>(m_page) + 1) * kResultRowsPerPage;
+        if (rowsShown != kPageSize || m_store.size() <= next)
+            return false;
+        m_first = std::next(FirstOfPage(), kPageSize);
+        ++m_page;
+        return true;
+    }
+
+    void PreviousPage() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_page == 0)
+            return;
+        m_first = std::prev(m_first, kPageSize);
+        --m_page;
+    }
+
+    NextStep Next() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return (static_cast<std::size_t>(m_page) + 1) * kResultRowsPerPage < m_store.size()
+                   ? NextStep::FromCache
+                   : NextStep::FromServer;
+    }
+
+    // Copies of the records on the page shown, at most ten. The walk starts at the page, so it
+    // costs the page's rows whatever the page's position in the store.
+    std::vector<Record> PageRecords() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::vector<Record> rows;
+        rows.reserve(kResultRowsPerPage);
+        auto it = FirstOfPage();
+        for (int r = 0; r < kPageSize && it != m_store.end(); ++r, ++it)
+            rows.push_back(*it);
+        return rows;
+    }
+
+    // A copy of the record in row `row` of the page shown; none when the row holds no record.
+    std::optional<Record> RecordAtRow(int row) const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (row < 0 || row >= kPageSize)
+            return std::nullopt;
+        auto it = FirstOfPage();
+        for (int r = 0; r < row && it != m_store.end(); ++r)
+            ++it;
+        if (it == m_store.end())
+            return std::nullopt;
+        return *it;
+    }
+
+    // Previous while above the first page; Next while the cache holds rows beyond this page, or
+    // this page is not empty and the last batch brought something new (the server may have more).
+    PagerState Pager() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const std::size_t n = m_store.size();
+        const std::size_t shownFrom = static_cast<std::size_t>(m_page) * kResultRowsPerPage;
+        PagerState pager;
+        pager.hasRecords = n > 0;
+        pager.pageNumber = m_page + 1;
+        pager.previous = n > 0 && m_page > 0;
+        pager.next = n > shownFrom + kResultRowsPerPage || (n > shownFrom && m_newCount != 0);
+        return pager;
+    }
+
+    int Page() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_page;
+    }
+    int NewCount() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_newCount;
+    }
+    std::size_t Size() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_store.size();
+    }
+    std::uint64_t Generation() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_generation;
+    }
+    // Every identifier in arrival order, for checks of the store's invariants.
+    template <class Fn>
+    void ForEachRecord(Fn fn) const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (const Record& record : m_store)
+            fn(record);
+    }
+
+private:
+    void NewGeneration() {
+        ++m_generation;
+        m_inFlight = false;
+    }
+
+    // Page 0 always starts at begin(): the store may have been empty (first == end()) when the
+    // page was taken, and records appended since then come before end(). Later pages are entered
+    // only over records that exist, and sequenced positions survive appends.
+    typename Set::const_iterator FirstOfPage() const {
+        return m_page == 0 ? m_store.begin() : m_first;
+    }
+
+    mutable std::mutex m_mutex;
+    Set m_store;
+    int m_page = 0;
+    typename Set::const_iterator m_first;  // first record of the page shown, when m_page > 0
+    int m_newCount = 0;
+    std::uint64_t m_generation = 1;
+    bool m_inFlight = false;
+    bool m_shown = false;
+};
+
+// The hand-over from the result callbacks to the window thread. A callback leaves its reply here
+// and posts a message in the same breath; the window takes the oldest reply for each message. The
+// message itself carries nothing the window trusts, so a stray one finds no reply (or takes one
+// that a later message would have taken) and a queued one can never outlive the check of its
+// generation.
+struct PostedReply {
+    int tab = 0;
+    TabReply reply;
+};
+
+class ReplyMailbox {
+public:
+    // Closed until the window exists; closing drops what was left.
+    void Open() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open = true;
+    }
+    void Close() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open = false;
+        m_replies.clear();
+    }
+    bool IsOpen() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_open;
+    }
+
+    // Leaves `reply` and runs `post` under the same lock, so the window cannot go (Close) between
+    // the two. `post` must not wait for the window thread. False when closed: nothing was left.
+    template <class Post>
+    bool Leave(const PostedReply& reply, Post post) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_open)
+            return false;
+        m_replies.push_back(reply);
+        post(reply);
+        return true;
+    }
+
+    std::optional<PostedReply> TakeOldest() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_replies.empty())
+            return std::nullopt;
+        PostedReply reply = m_replies.front();
+        m_replies.pop_front();
+        return reply;
+    }
+
+    std::size_t Waiting() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_replies.size();
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    bool m_open = false;
+    std::deque<PostedReply> m_replies;
+};

@@ -1,0 +1,41 @@
+// Counts the window-system objects a module makes and frees, since Wine's GetGuiResources answers
+// 0 for both GDI and USER objects. The module's import table is patched so that every call it makes
+// to the functions below passes through here first:
+//   fonts       CreateFontW, CreateFontIndirectW / DeleteObject
+//   hooks       SetWindowsHookExW / UnhookWindowsHookEx
+//   dialogs     CreateDialogIndirectParamW, CreateDialogParamW / DestroyWindow (or destroyed as a child)
+// and a probe checks the fonts against the system: every font the ledger holds as live must still
+// be a font, and every font it saw freed must be gone. Dialogs are checked against the system as
+// they are counted (a dialog counts while its window exists); hooks have no probe, but an unhook
+// that fails leaves its hook counted.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+namespace ledger {
+
+struct Counts {
+    std::size_t fonts = 0;
+    std::size_t hooks = 0;
+    std::size_t dialogs = 0;
+};
+
+// Patches `module`'s imports once; later calls do nothing. False when none of the functions is
+// imported by it.
+bool Install(HMODULE module);
+
+// What the module made and has not freed, as the ledger saw it.
+Counts Live();
+// How many calls the ledger saw in all (makes, frees), to show it was really in the path.
+std::size_t CallsSeen();
+
+// Checks the ledger against the system; empty when they agree, else what disagrees.
+std::wstring Probe();
+
+// Every window of this thread, top-level and child: USER's own view of what exists.
+std::size_t ThreadWindows();
+
+}  // namespace ledger
