@@ -6,6 +6,8 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 SEARCH_PACKAGES=(cmake make g++ libboost-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine xvfb xauth fonts-wqy-zenhei
   imagemagick libstb-dev python3 fonts-wine fonts-arphic-uming x11-utils)
+# clang and its libFuzzer runtime, for scripts/fuzz.
+SEARCH_PACKAGES+=(clang libclang-rt-dev)
 
 log() { printf '%s\n' "$*" >&2; }
 
