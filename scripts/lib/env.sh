@@ -7,6 +7,8 @@ SEARCH_PACKAGES=(cmake make g++ libboost-dev googletest libgtest-dev libgmock-de
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 wine32:i386 wine
   xvfb xauth fonts-wqy-zenhei imagemagick libstb-dev python3 fonts-wine fonts-arphic-uming
   x11-utils unzip)
+# clang and its libFuzzer runtime, for scripts/fuzz.
+SEARCH_PACKAGES+=(clang libclang-rt-dev)
 
 log() { printf '%s\n' "$*" >&2; }
 

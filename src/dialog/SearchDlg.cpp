@@ -43,7 +43,10 @@ CSearchDlg::CSearchDlg(QZP::QZTransmit* pTransmit, SearchResultHandler* pHandler
 
 CSearchDlg::~CSearchDlg() {
     m_font.DeleteObject();
-    // The command goes first: once its destructor returns no callback can touch the stores.
+    // The command goes first: once its destructor returns no callback can touch the stores. A
+    // merge it is running stops at its next slice once its generation is over.
+    m_userResults.CancelQuery();
+    m_zoneResults.CancelQuery();
     delete m_pSearchCmd;
     m_pSearchCmd = nullptr;
 }
@@ -80,9 +83,13 @@ void CSearchDlg::RenewCommand() {
 }
 
 void CSearchDlg::AbandonSearch(int nTab) {
+    // First a new generation, so that a merge running on the protocol thread stops at its next
+    // slice and the command's destructor does not wait for all of it; then the command; and only
+    // after the old command is gone the final Abandon, so that a reply it delivered meanwhile is
+    // stamped with a generation that ends here.
+    m_userResults.CancelQuery();
+    m_zoneResults.CancelQuery();
     RenewCommand();
-    // Only after the old command is gone: a reply it delivered meanwhile is stamped with the
-    // generation that ends here.
     if (nTab == 0) {
         m_userResults.Abandon();
         m_zoneResults.CancelQuery();
@@ -93,6 +100,8 @@ void CSearchDlg::AbandonSearch(int nTab) {
 }
 
 void CSearchDlg::AbandonAllSearches() {
+    m_userResults.CancelQuery();
+    m_zoneResults.CancelQuery();
     RenewCommand();
     m_userResults.Abandon();
     m_zoneResults.Abandon();

@@ -15,8 +15,8 @@
 #include "Search.h"
 #include "SearchRecords.h"
 #include "SearchingDlg.h"
-#include "TabResults.h"
 #include "SkinControls.h"
+#include "TabResults.h"
 
 // A batch was merged (lParam 0), the query failed (-1) or found nothing (-2). The reply itself
 // waits in the dialog's mailbox; the window takes the oldest one for each of these messages.

@@ -77,7 +77,11 @@ void CSearchDlg::DoSearch() {
         code = m_pSearchCmd->SearchZoneByID(zoneId);
     } else {
         const std::wstring name = IsChecked(m_radioZoneByName) ? TextOf(m_editZoneName) : L"";
-        const int selection = static_cast<int>(m_comboIndustry.SendMessage(CB_GETCURSEL));
+        int selection = static_cast<int>(m_comboIndustry.SendMessage(CB_GETCURSEL));
+        // CB_ERR (-1): nothing selected, which only another program can bring about; read it as
+        // "any industry" rather than sending the code 65534.
+        if (selection < 0)
+            selection = 0;
         if (name.empty() && selection == 0) {
             ShowBox(search_text::kNeedCriteria, kCaptionQueryError);
             return;

@@ -177,6 +177,9 @@ void CSearchDlg::ShowPageOf(int nTab) {
 }
 
 void CSearchDlg::OnPrevPage() {
+    // Both page buttons are disabled while a query is out: its answer decides the page.
+    if (QueryInFlight())
+        return;
     const int t = m_nCurTab;
     // The button is only enabled above page 0; PreviousPage never goes below it either.
     WithResults(t, [](auto& results) { results.PreviousPage(); });
@@ -185,6 +188,8 @@ void CSearchDlg::OnPrevPage() {
 }
 
 void CSearchDlg::OnNextPage() {
+    if (QueryInFlight())
+        return;
     const int t = m_nCurTab;
     if (WithResults(t, [](auto& results) { return results.Next(); }) == NextStep::FromCache)
         ShowPage();

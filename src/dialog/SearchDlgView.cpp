@@ -105,6 +105,10 @@ void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
 
 void CSearchDlg::OnBack() {
     const int t = m_nCurTab;
+    // Back belongs to the result view; in a form it is hidden and disabled, and a stray command
+    // must not abandon a search that was just sent from that form.
+    if (m_nViewMode[t] == 0)
+        return;
     m_nViewMode[t] = 0;
     // Back may come while a re-query is out: the search ends here, whatever it still sends.
     AbandonSearch(t);
@@ -117,6 +121,12 @@ void CSearchDlg::OnBack() {
 
 void CSearchDlg::OnTabSelChange(NMHDR*, LRESULT* pResult) {
     *pResult = 0;
+    if (QueryInFlight()) {
+        // The tab control is disabled while a query is out; a switch forced past that (or a
+        // notification nobody's click made) puts the selection back: the answer belongs in front.
+        m_tab.SendMessage(TCM_SETCURSEL, m_nCurTab);
+        return;
+    }
     const int tab = static_cast<int>(m_tab.SendMessage(TCM_GETCURSEL));
     // A tab control with no selection answers -1; stay on a real tab.
     m_nCurTab = tab == 1 ? 1 : 0;

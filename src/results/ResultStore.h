@@ -4,30 +4,46 @@
 
 #include <cstddef>
 #include <iterator>
-#include <utility>
+#include <limits>
 
-// Appends every record of `batch`, in the batch's arrival order, to the end of `store` and returns
-// how many were new. A record whose identifier is already stored is refused by the id index: the
-// stored record keeps its place and its first-arrived fields.
+// Appends the records of a batch from `next` on, in the batch's arrival order, at most `limit` of
+// them, to the end of `store`; counts in `added` those that were new, and returns where it stopped.
+// A record whose identifier is already stored is refused by the id index: the stored record keeps
+// its place and its first-arrived fields. If copying a record throws, the records appended before
+// it stay (and are counted), and the exception goes on.
+template <class Set, class Iterator>
+Iterator AppendRecords(Set& store, Iterator next, Iterator end, std::size_t limit, std::size_t& added) {
+    auto& arrival = store.template get<0>();
+    // When batch and store are one object every push_back is refused, so walking the batch while
+    // inserting into it is safe.
+    for (std::size_t n = 0; n < limit && next != end; ++n, ++next) {
+        if (arrival.push_back(*next).second) {
+            ++added;
+        }
+    }
+    return next;
+}
+
+// Takes the last `count` records of the arrival order out again: new records only ever go to the
+// end, so these are the ones the latest merges added.
+template <class Set>
+void RemoveLast(Set& store, std::size_t count) {
+    auto& arrival = store.template get<0>();
+    arrival.erase(std::prev(arrival.end(), static_cast<std::ptrdiff_t>(count)), arrival.end());
+}
+
+// Appends every record of `batch` and returns how many were new.
 //
 // All or nothing: if copying a record throws (allocation), the records this call had already
 // added are taken out again before the exception goes on, so the store is exactly as it was and
 // never holds records the caller was not told about.
 template <class Set>
 int MergeBatch(Set& store, const Set& batch) {
-    auto& arrival = store.template get<0>();
     std::size_t added = 0;
     try {
-        // When batch and store are one object every push_back is refused, so walking the batch
-        // while inserting into it is safe.
-        for (const auto& record : batch.template get<0>()) {
-            if (arrival.push_back(record).second) {
-                ++added;
-            }
-        }
+        AppendRecords(store, batch.begin(), batch.end(), std::numeric_limits<std::size_t>::max(), added);
     } catch (...) {
-        // New records only ever go to the end, so the ones to undo are the last `added`.
-        arrival.erase(std::prev(arrival.end(), static_cast<std::ptrdiff_t>(added)), arrival.end());
+        RemoveLast(store, added);
         throw;
     }
     return static_cast<int>(added);

@@ -9,10 +9,10 @@
 // Generations. Each reply is stamped with the generation it was received in, and the window thread
 // takes it only if the generation is still current. Abandon (Back, reset) and CancelQuery start a
 // new generation, so a reply already merged, or merged and posted but not yet handled, is
-// recognised as stale wherever it is. A reply that has not yet been received when the search is
-// abandoned cannot be told apart here: the window makes sure none arrives afterwards by replacing
-// its search command (whose destructor waits for a running callback and cancels the rest) before
-// it calls Abandon.
+// recognised as stale wherever it is, and a merge still running stops at its next slice. A reply
+// that has not yet been received when the search is abandoned cannot be told apart here: the
+// window makes sure none arrives afterwards by replacing its search command (whose destructor
+// waits for a running callback and cancels the rest) before it calls Abandon.
 #pragma once
 
 #include <cstddef>
@@ -74,21 +74,53 @@ public:
     // A reply to one of this tab's queries. A successful non-empty batch is merged while the tab is
     // in front and dropped otherwise; an empty one means the server has nothing more, so the
     // new-record count drops to 0; a failure changes nothing.
+    //
+    // A batch is merged a slice at a time, the lock taken for each slice only, so the window
+    // thread never waits longer than one slice, however large the batch. Between slices the
+    // store only grows at its end, which every reader copes with. When the search is abandoned
+    // or cancelled meanwhile, the merge stops and takes its records out again (Abandon may
+    // already have); when a copy throws, the same, and the exception goes on.
     TabReply Receive(bool ok, const Set& batch) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<std::mutex> merging(m_mergeMutex);  // one merge at a time
         TabReply reply;
-        reply.generation = m_generation;
-        if (!ok) {
-            reply.kind = ReplyKind::Failed;
-        } else if (batch.empty()) {
-            reply.kind = ReplyKind::NothingFound;
-            m_newCount = 0;
-        } else if (!m_shown) {
-            reply.kind = ReplyKind::Dropped;
-        } else {
-            m_newCount = MergeBatch(m_store, batch);
-            reply.kind = ReplyKind::Merged;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            reply.generation = m_generation;
+            if (!ok) {
+                reply.kind = ReplyKind::Failed;
+                return reply;
+            }
+            if (batch.empty()) {
+                reply.kind = ReplyKind::NothingFound;
+                m_newCount = 0;
+                return reply;
+            }
+            if (!m_shown) {
+                reply.kind = ReplyKind::Dropped;
+                return reply;
+            }
         }
+        reply.kind = ReplyKind::Merged;
+        std::size_t added = 0;
+        auto next = batch.begin();
+        while (next != batch.end()) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_generation != reply.generation) {
+                TakeBackLast(added);
+                return reply;
+            }
+            try {
+                next = AppendRecords(m_store, next, batch.end(), kMergeSlice, added);
+            } catch (...) {
+                TakeBackLast(added);
+                throw;
+            }
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_generation != reply.generation)
+            TakeBackLast(added);
+        else
+            m_newCount = static_cast<int>(added);
         return reply;
     }
 
@@ -231,6 +263,24 @@ public:
     }
 
 private:
+    // Records merged per hold of the lock.
+    static constexpr std::size_t kMergeSlice = 256;
+
+    // Takes out the last `added` records, which the merge running now appended (merges are one at
+    // a time and nothing else appends). A store emptied by Abandon meanwhile has none of them.
+    // Lock held.
+    void TakeBackLast(std::size_t added) {
+        if (added == 0 || m_store.size() < added)
+            return;
+        RemoveLast(m_store, added);
+        // A page turned onto those records meanwhile goes back to the last page that is left.
+        if (m_page > 0 && static_cast<std::size_t>(m_page) * kResultRowsPerPage >= m_store.size()) {
+            m_page = m_store.empty() ? 0 : static_cast<int>((m_store.size() - 1) / kResultRowsPerPage);
+            m_first = std::next(m_store.begin(),
+                                static_cast<std::ptrdiff_t>(m_page * kResultRowsPerPage));
+        }
+    }
+
     void NewGeneration() {
         ++m_generation;
         m_inFlight = false;
@@ -243,6 +293,7 @@ private:
         return m_page == 0 ? m_store.begin() : m_first;
     }
 
+    std::mutex m_mergeMutex;  // taken before m_mutex, by Receive only
     mutable std::mutex m_mutex;
     Set m_store;
     int m_page = 0;

@@ -13,6 +13,7 @@
 
 #include "RecordBuilders.h"
 #include "ResultStore.h"
+#include "TabResults.h"
 #include "SearchRecords.h"
 
 namespace {
@@ -141,6 +142,30 @@ TEST(MergeBatch, FailedCopyLeavesTheStoreAsItWas) {
         EXPECT_EQ(MergeBatch(store, batch), 3) << c.name;
         EXPECT_EQ(IdsOf(store), (Ids{1, 2, 3, 4, 5})) << c.name;
     }
+}
+
+// The tab's merge goes a slice at a time; a copy that fails in a later slice takes back the
+// earlier slices too.
+TEST(TabResults, FailedCopyInALaterSliceTakesTheWholeBatchBack) {
+    Ids ids;
+    for (std::uint64_t id = 100; id < 700; ++id) {
+        ids.push_back(id);
+    }
+    const FragileSet batch = FragileWithIds(ids);
+    TabResults<FragileSet> results;
+    results.SetShown(true);
+    results.Receive(true, FragileWithIds({1, 2}));
+    ASSERT_EQ(results.Size(), 2u);
+
+    g_copiesBeforeFailure = 450;
+    EXPECT_THROW(results.Receive(true, batch), std::bad_alloc);
+    g_copiesBeforeFailure = -1;
+    EXPECT_EQ(results.Size(), 2u);
+    EXPECT_EQ(results.NewCount(), 2) << "the count of the batch that did arrive";
+
+    results.Receive(true, batch);
+    EXPECT_EQ(results.Size(), 602u);
+    EXPECT_EQ(results.NewCount(), 600);
 }
 
 }  // namespace

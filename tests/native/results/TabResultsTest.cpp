@@ -256,6 +256,42 @@ TEST(TabResults, ASecondReplyToOneQueryIsExtra) {
     EXPECT_EQ(IdsOf(tab.results.PageRecords()), Range(1, 5));
 }
 
+// A merge is cut into slices, so that the window thread can read and cancel between them; a merge
+// cancelled part-way leaves nothing of its batch, whichever slice it had reached.
+TEST(TabResultsThreads, MergeCancelledPartWayLeavesNoneOfItsBatch) {
+    const UserInfoSet batch = Users(1000, 50000);
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        Tab tab;
+        tab.Answer(Users(1, 5));
+        std::atomic<bool> started{false};
+        TabReply reply;
+        std::thread protocol([&] {
+            started = true;
+            reply = tab.results.Receive(true, batch);
+        });
+        while (!started.load()) {
+            std::this_thread::yield();
+        }
+        // Reads between the slices see the records in arrival order: the old ones, then as much
+        // of the batch as has been merged.
+        while (tab.results.Size() == 5) {
+            std::this_thread::yield();
+        }
+        const Ids page = IdsOf(tab.results.PageRecords());
+        ASSERT_EQ(page.size(), 10u);
+        EXPECT_EQ(Ids(page.begin(), page.begin() + 5), Range(1, 5));
+        EXPECT_EQ(Ids(page.begin() + 5, page.end()), Range(1000, 5));
+        tab.results.CancelQuery();
+        protocol.join();
+        EXPECT_EQ(reply.kind, ReplyKind::Merged);
+        EXPECT_EQ(tab.results.Take(reply), ReplyFate::Stale);
+        const std::size_t size = tab.results.Size();
+        EXPECT_TRUE(size == 5 || size == 50005) << "a part of the batch stayed: " << size;
+        EXPECT_EQ(tab.results.NewCount(), size == 5 ? 5 : 50000);
+    }
+}
+
 TEST(ReplyMailbox, HoldsRepliesOnlyWhileOpenAndHandsThemOutOldestFirst) {
     ReplyMailbox mailbox;
     int posts = 0;
@@ -349,6 +385,7 @@ TEST(TabResultsThreads, RepliesRacingBackResetAndPageReadsNeverLeakIntoANewSearc
         queries.push_back({liveCommand, search});
     };
     auto back = [&] {
+        results.CancelQuery();  // a merge running stops at its next slice
         {
             std::lock_guard<std::mutex> command(commandMutex);  // waits for a running callback
             ++liveCommand;

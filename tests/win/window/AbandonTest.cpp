@@ -74,6 +74,24 @@ TEST_F(AbandonTest, BackAfterTheReplyWasPostedShowsNothingOfIt) {
     }
 }
 
+// The old reply's post is still queued when the new search is already out: it must not pass for
+// the new search's answer.
+TEST_F(AbandonTest, OldPostHandledAfterTheNextSearchIsSentIsNotItsAnswer) {
+    Start(true);
+    ReQueryOut();
+    AnswerWithoutPumping(Users(11, 10), true);
+    ::SendMessageW(Control(ids::Back), BM_CLICK, 0, 0);
+    ::SendMessageW(Control(ids::Find), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(Text(ids::Find), L"正在查找") << "still waiting for the new search's answer";
+    EXPECT_FALSE(Enabled(ids::Tab));
+    EXPECT_TRUE(Shown(ids::RadioNick));
+    AnswerUsers(Users(1, 4));
+    EXPECT_EQ(FirstColumn(ids::ListUser),
+              (std::vector<std::wstring>{L"acc1", L"acc2", L"acc3", L"acc4"}));
+    EXPECT_EQ(Text(ids::PageLabel), L"第1页");
+}
+
 TEST_F(AbandonTest, BackWhileTheReplyIsBeingMergedShowsNothingOfIt) {
     Start(true);
     ReQueryOut();

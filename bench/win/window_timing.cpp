@@ -1,0 +1,545 @@
+// Timings of the search window as a client meets it, under Wine: each figure is the median of
+// repeated runs, set against a floor measured in the same run, the same way.
+//
+//   open        Search::StartSearch until the window is idle and painted, against CreateDialog of
+//               template 129 from Search.dll with a dialog procedure that does nothing
+//   page turn   a click on Next or Previous until the new page is painted, near the start of a
+//               40,000-record store and in its middle, against refilling the same list control
+//               of the bare dialog with ten rows
+//   40k batch   from the moment the answer is handed to the protocol thread (its callback merges
+//               it) until the first page is painted, against copying the same batch
+//   merge wait  the longest a row selection on the window thread (it reads the selected record
+//               under the store lock) takes while a 100,000-record batch is merged on the protocol
+//               thread, against the longest the same selection takes over as long with no merge
+//
+// Driven only as a client drives the window: Search, the transport and a scripted service, and
+// messages to the control IDs. Runs by hand, not by scripts/test:
+//   scripts/with-wine wine build/windows/bin/window_timing.exe [--quick]
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "QZTransmit.h"
+#include "Search.h"
+#include "SkinMessageBox.h"
+
+namespace {
+
+// Control IDs of the search window, as a client sees them.
+enum : int {
+    kTab = 1000, kRadioNick = 1003, kEditNick = 1005, kListUser = 1008, kBack = 1009, kFind = 1010,
+    kPrevPage = 1012, kNextPage = 1013, kPageLabel = 1016,
+};
+constexpr int kSearchTemplate = 129;
+constexpr wchar_t kCaption[] = L"查询用户/商圈";
+constexpr DWORD kTimeoutMs = 60000;
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "window_timing: %s\n", what);
+    std::fflush(stderr);
+    std::exit(1);
+}
+
+void Require(bool ok, const char* what) {
+    if (!ok)
+        Fail(what);
+}
+
+// ---- The client's side ----------------------------------------------------------------------
+
+class QuietHandler : public SearchResultHandler {
+public:
+    void AddFriend(std::uint64_t, const std::wstring&) override {}
+    void ViewUserInfo(std::uint64_t, const std::wstring&) override {}
+    void JoinZone(std::uint64_t) override {}
+    void ViewZoneInfo(std::uint64_t) override {}
+    std::vector<std::wstring> GetIndustryList() override { return {L"软件", L"贸易"}; }
+    bool IsFriend(std::uint64_t) override { return false; }
+    bool IsZoneMember(std::uint64_t) override { return false; }
+};
+
+int g_boxes = 0;
+// A message box here means a step went wrong; counting it keeps the run from stopping on a
+// modal loop, and the step's own check then fails.
+int CountBox(HWND, const wchar_t*, const wchar_t*, UINT) {
+    ++g_boxes;
+    return IDOK;
+}
+
+UserInfo MakeUser(std::uint64_t id) {
+    UserInfo user;
+    user.id = id;
+    user.account = L"acc" + std::to_wstring(id);
+    user.nickname = L"昵称" + std::to_wstring(id);
+    user.company = L"上海某某贸易有限公司" + std::to_wstring(id % 97);
+    user.state = 2 + static_cast<int>(id % 4);
+    return user;
+}
+
+UserInfoSet Users(std::uint64_t first, int count) {
+    UserInfoSet set;
+    for (int i = 0; i < count; ++i)
+        set.push_back(MakeUser(first + static_cast<std::uint64_t>(i)));
+    return set;
+}
+
+// ---- Messages ----------------------------------------------------------------------------------
+
+// Dispatches everything waiting, paints included (they come once the queue is otherwise empty).
+void PumpIdle() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// Pumps until done() holds, waking on each message posted to this thread.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = kTimeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        PumpIdle();
+        if (done())
+            return true;
+        if (::GetTickCount64() >= deadline)
+            return false;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+std::wstring TextOf(HWND hWnd) {
+    wchar_t buffer[256] = {};
+    ::GetWindowTextW(hWnd, buffer, 256);
+    return buffer;
+}
+
+int Rows(HWND list) { return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring Cell(HWND list, int row, int column) {
+    wchar_t buffer[256] = {};
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 256;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+void SelectRow(HWND list, int row) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+struct Found {
+    HWND except;
+    HWND hWnd;
+};
+
+BOOL CALLBACK FindSearchWindow(HWND hWnd, LPARAM param) {
+    auto* found = reinterpret_cast<Found*>(param);
+    if (hWnd != found->except && TextOf(hWnd) == kCaption) {
+        found->hWnd = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// ---- Figures ---------------------------------------------------------------------------------
+
+double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+struct Figure {
+    std::string what;
+    std::vector<double> ms;
+    std::string floorWhat;
+    std::vector<double> floorMs;
+};
+
+void PrintTable(const std::vector<Figure>& figures) {
+    std::printf("\n%-40s %5s %11s   %-36s %11s %8s\n", "measure", "runs", "median ms", "floor",
+                "median ms", "ratio");
+    for (const Figure& f : figures) {
+        const double m = Median(f.ms);
+        const double floor = Median(f.floorMs);
+        std::printf("%-40s %5zu %11.3f   %-36s %11.3f %7.1fx\n", f.what.c_str(), f.ms.size(), m,
+                    f.floorWhat.c_str(), floor, floor > 0 ? m / floor : 0.0);
+    }
+}
+
+INT_PTR CALLBACK BareDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+// ---- The window, driven as a client drives it --------------------------------------------------
+
+class Session {
+public:
+    Session() {
+        QZP::TransportSettings settings;
+        settings.selfId = 42;
+        m_transmit = std::make_unique<QZP::QZTransmit>(m_service, settings);
+        m_search = std::make_unique<Search>(m_transmit.get(), &m_handler);
+    }
+    ~Session() {
+        m_search.reset();
+        PumpIdle();
+        m_transmit.reset();
+    }
+
+    void Open() {
+        m_search->StartSearch(nullptr, true);
+        PumpIdle();
+        Found found{nullptr, nullptr};
+        ::EnumThreadWindows(::GetCurrentThreadId(), &FindSearchWindow,
+                            reinterpret_cast<LPARAM>(&found));
+        m_dialog = found.hWnd;
+        Require(m_dialog != nullptr, "StartSearch showed no search window");
+    }
+    void Close() {
+        m_search->StopSearch();
+        m_dialog = nullptr;
+        PumpIdle();
+    }
+
+    HWND Control(int id) const { return ::GetDlgItem(m_dialog, id); }
+    HWND List() const { return Control(kListUser); }
+    std::wstring Text(int id) const { return TextOf(Control(id)); }
+
+    // As a user would: only a control that is shown and enabled.
+    void Click(int id) {
+        HWND control = Control(id);
+        Require(::IsWindowVisible(control) && ::IsWindowEnabled(control),
+                "a button to click is hidden or disabled");
+        ::SendMessageW(control, BM_CLICK, 0, 0);
+    }
+    void Type(int id, const wchar_t* text) {
+        ::SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
+
+    // Waits for the query the last click sent to reach the service.
+    void ExpectQuery() {
+        Require(m_service.WaitForQueries(++m_queries, std::chrono::milliseconds(kTimeoutMs)),
+                "no query reached the service");
+        Require(m_service.PendingCount() == 1, "the query is not waiting for its answer");
+    }
+    void Answer(const UserInfoSet& batch) {
+        Require(m_service.AnswerUsers(true, batch), "no query took the answer");
+    }
+    bool ProtocolBusy() const {
+        return m_transmit->QueuedAnswers() != 0 || m_transmit->CallbackRunning();
+    }
+    bool ShowsPage(std::uint64_t firstId, const wchar_t* label) const {
+        return !ProtocolBusy() && Rows(List()) == 10 &&
+               Cell(List(), 0, 0) == L"acc" + std::to_wstring(firstId) && Text(kPageLabel) == label;
+    }
+    void WaitForPage(std::uint64_t firstId, const wchar_t* label) {
+        Require(PumpUntil([&] { return ShowsPage(firstId, label); }), "the expected page never showed");
+        PumpIdle();
+    }
+
+    // A nickname search from the form, answered with `batch`, its first page shown.
+    void SearchFromForm(const UserInfoSet& batch) {
+        Click(kRadioNick);
+        Type(kEditNick, L"昵称");
+        Click(kFind);
+        PumpIdle();
+        ExpectQuery();
+        Answer(batch);
+        WaitForPage(batch.begin()->id, L"第1页");
+    }
+    void BackToForm() {
+        Click(kBack);
+        PumpIdle();
+    }
+
+private:
+    QZP::ScriptedService m_service;
+    std::unique_ptr<QZP::QZTransmit> m_transmit;
+    QuietHandler m_handler;
+    std::unique_ptr<Search> m_search;
+    HWND m_dialog = nullptr;
+    std::size_t m_queries = 0;
+};
+
+HWND OpenBareDialog(HINSTANCE module) {
+    HWND bare = ::CreateDialogParamW(module, MAKEINTRESOURCEW(kSearchTemplate), ::GetDesktopWindow(),
+                                     &BareDialogProc, 0);
+    Require(bare != nullptr, "CreateDialog of template 129 failed");
+    PumpIdle();
+    return bare;
+}
+
+// Template 129 holds the same list control; given the window's four columns, it is the floor of
+// what a page turn must do to the screen.
+void PrepareBareList(HWND bare) {
+    HWND list = ::GetDlgItem(bare, kListUser);
+    const wchar_t* titles[] = {L"账号", L"昵称", L"状态", L"公司"};
+    for (int c = 0; c < 4; ++c) {
+        LVCOLUMNW column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.cx = 80;
+        column.pszText = const_cast<wchar_t*>(titles[c]);
+        ::SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+    }
+    ::ShowWindow(list, SW_SHOW);
+    ::SetWindowPos(list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PumpIdle();
+}
+
+void FillBareList(HWND list, std::uint64_t firstId) {
+    ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    for (int r = 0; r < 10; ++r) {
+        const UserInfo user = MakeUser(firstId + static_cast<std::uint64_t>(r));
+        const std::wstring texts[] = {user.account, user.nickname, L"在线", user.company};
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = r;
+        item.pszText = const_cast<wchar_t*>(texts[0].c_str());
+        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        for (int c = 1; c < 4; ++c) {
+            item.iSubItem = c;
+            item.pszText = const_cast<wchar_t*>(texts[c].c_str());
+            ::SendMessageW(list, LVM_SETITEMTEXTW, r, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    PumpIdle();
+}
+
+std::wstring PageLabel(int pageIndex) { return L"第" + std::to_wstring(pageIndex + 1) + L"页"; }
+
+struct Options {
+    int openRuns = 21;
+    int pageRuns = 31;
+    int batchRuns = 9;
+    int mergeRuns = 7;
+};
+
+Figure MeasureOpen(const Options& o, HINSTANCE module) {
+    Figure f{"open the window (StartSearch)", {}, "CreateDialog of template 129", {}};
+    Session session;
+    // One of each first: the first window of a process pays for class registration and fonts.
+    session.Open();
+    session.Close();
+    ::DestroyWindow(OpenBareDialog(module));
+    PumpIdle();
+    for (int i = 0; i < o.openRuns; ++i) {
+        auto start = Clock::now();
+        session.Open();
+        f.ms.push_back(MsSince(start));
+        session.Close();
+
+        start = Clock::now();
+        HWND bare = OpenBareDialog(module);
+        f.floorMs.push_back(MsSince(start));
+        ::DestroyWindow(bare);
+        PumpIdle();
+    }
+    return f;
+}
+
+std::vector<Figure> MeasurePageTurns(const Options& o, HINSTANCE module) {
+    constexpr int kStore = 40000;
+    constexpr int kMiddlePage = kStore / 10 / 2;
+    Session session;
+    session.Open();
+    std::printf("filling a %d-record store...\n", kStore);
+    session.SearchFromForm(Users(1, kStore));
+
+    HWND bare = OpenBareDialog(module);
+    ::SetWindowPos(bare, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    PrepareBareList(bare);
+    HWND bareList = ::GetDlgItem(bare, kListUser);
+
+    Figure nextStart{"Next near the start (page 1 to 2)", {}, "ten rows into the bare list", {}};
+    Figure prevStart{"Previous near the start (page 2 to 1)", {}, "ten rows into the bare list", {}};
+    Figure nextMiddle{"Next in the middle (page 2001 to 2002)", {}, "ten rows into the bare list", {}};
+    Figure prevMiddle{"Previous in the middle (2002 to 2001)", {}, "ten rows into the bare list", {}};
+
+    auto turns = [&](int fromPage, Figure& next, Figure& previous) {
+        const std::uint64_t first = static_cast<std::uint64_t>(fromPage) * 10 + 1;
+        for (int i = 0; i < o.pageRuns; ++i) {
+            auto start = Clock::now();
+            session.Click(kNextPage);
+            PumpIdle();
+            next.ms.push_back(MsSince(start));
+            Require(session.ShowsPage(first + 10, PageLabel(fromPage + 1).c_str()), "Next showed the wrong page");
+
+            start = Clock::now();
+            FillBareList(bareList, first + 10);
+            next.floorMs.push_back(MsSince(start));
+
+            start = Clock::now();
+            session.Click(kPrevPage);
+            PumpIdle();
+            previous.ms.push_back(MsSince(start));
+            Require(session.ShowsPage(first, PageLabel(fromPage).c_str()), "Previous showed the wrong page");
+
+            start = Clock::now();
+            FillBareList(bareList, first);
+            previous.floorMs.push_back(MsSince(start));
+        }
+    };
+    // Warm both paths once, then the pages near the start.
+    session.Click(kNextPage);
+    session.Click(kPrevPage);
+    FillBareList(bareList, 1);
+    PumpIdle();
+    turns(0, nextStart, prevStart);
+
+    std::printf("paging to page %d...\n", kMiddlePage + 1);
+    for (int p = 0; p < kMiddlePage; ++p) {
+        session.Click(kNextPage);
+        PumpIdle();
+    }
+    Require(session.ShowsPage(static_cast<std::uint64_t>(kMiddlePage) * 10 + 1,
+                              PageLabel(kMiddlePage).c_str()),
+            "paging to the middle ended on the wrong page");
+    turns(kMiddlePage, nextMiddle, prevMiddle);
+
+    ::DestroyWindow(bare);
+    session.Close();
+    return {nextStart, prevStart, nextMiddle, prevMiddle};
+}
+
+Figure MeasureBatchToFirstPage(const Options& o) {
+    constexpr int kBatch = 40000;
+    Figure f{"40k batch: callback to first page", {}, "copy of the 40k batch", {}};
+    const UserInfoSet batch = Users(500001, kBatch);
+    Session session;
+    session.Open();
+    session.SearchFromForm(Users(1, 10));
+    std::vector<double> handOver;
+    for (int i = 0; i < o.batchRuns; ++i) {
+        session.BackToForm();
+        session.Click(kFind);
+        PumpIdle();
+        session.ExpectQuery();
+
+        auto start = Clock::now();
+        {
+            const UserInfoSet copy = batch;
+            f.floorMs.push_back(MsSince(start));
+        }
+
+        start = Clock::now();
+        session.Answer(batch);  // the stand-in service copies the batch here, on this thread
+        handOver.push_back(MsSince(start));
+        start = Clock::now();
+        session.WaitForPage(500001, L"第1页");
+        f.ms.push_back(MsSince(start));
+    }
+    std::printf("40k batch: handing it to the transport took %.3f ms (median), before the timed part\n",
+                Median(handOver));
+    session.Close();
+    return f;
+}
+
+Figure MeasureMergeWait(const Options& o) {
+    constexpr int kBatch = 100000;
+    Figure f{"longest wait on the store, 100k merge", {}, "same selections, no merge", {}};
+    const UserInfoSet batch = Users(1000001, kBatch);
+    Session session;
+    session.Open();
+    session.SearchFromForm(Users(1, 10));
+    std::vector<double> spans;
+    std::vector<double> counts;
+    for (int i = 0; i < o.mergeRuns; ++i) {
+        if (i > 0) {
+            session.BackToForm();
+            session.Click(kFind);
+            PumpIdle();
+            session.ExpectQuery();
+            session.Answer(Users(1, 10));
+            session.WaitForPage(1, L"第1页");
+        }
+        // A full page whose batch brought new records: Next asks the server for more.
+        session.Click(kNextPage);
+        PumpIdle();
+        session.ExpectQuery();
+
+        HWND list = session.List();
+        double longest = 0.0;
+        int selections = 0;
+        session.Answer(batch);
+        const auto mergeStart = Clock::now();
+        while (session.ProtocolBusy()) {
+            const auto start = Clock::now();
+            SelectRow(list, selections % 10);  // LVN_ITEMCHANGED reads the record under the lock
+            longest = std::max(longest, MsSince(start));
+            ++selections;
+        }
+        const double span = MsSince(mergeStart);
+        f.ms.push_back(longest);
+        spans.push_back(span);
+        counts.push_back(selections);
+        // The page moves on from the full first page onto the batch's first records.
+        session.WaitForPage(1000001, L"第2页");
+
+        // The same selections for as long (and at least as many), nothing merging.
+        double quietLongest = 0.0;
+        const auto quietStart = Clock::now();
+        for (int n = 0; n < selections || MsSince(quietStart) < span; ++n) {
+            const auto start = Clock::now();
+            SelectRow(list, n % 10);
+            quietLongest = std::max(quietLongest, MsSince(start));
+        }
+        f.floorMs.push_back(quietLongest);
+        PumpIdle();
+    }
+    std::printf("100k merge: protocol thread busy %.1f ms (median), %.0f selections during it (median)\n",
+                Median(spans), Median(counts));
+    session.Close();
+    return f;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0) {
+            options = Options{5, 7, 3, 3};
+        } else {
+            std::fprintf(stderr, "usage: window_timing.exe [--quick]\n");
+            return 2;
+        }
+    }
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    SetSkinMessageBoxPresenter(&CountBox);
+    HINSTANCE module = ::GetModuleHandleW(L"Search.dll");
+    Require(module != nullptr, "Search.dll is not loaded");
+
+    std::vector<Figure> figures;
+    figures.push_back(MeasureOpen(options, module));
+    for (Figure& f : MeasurePageTurns(options, module))
+        figures.push_back(std::move(f));
+    figures.push_back(MeasureBatchToFirstPage(options));
+    figures.push_back(MeasureMergeWait(options));
+    Require(g_boxes == 0, "a message box came up during the runs");
+    PrintTable(figures);
+    return 0;
+}
