@@ -27,25 +27,26 @@ public:
     // The message box of this thread that is up, if any.
     static HWND Box() {
         HWND found = nullptr;
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND hWnd, LPARAM param) -> BOOL {
-                wchar_t cls[16] = {};
-                ::GetClassNameW(hWnd, cls, 16);
-                wchar_t caption[64] = {};
-                ::GetWindowTextW(hWnd, caption, 64);
-                if (std::wstring(cls) == L"#32770" && ::IsWindowVisible(hWnd) &&
-                    std::wstring(caption) != L"查询用户/商圈") {
-                    *reinterpret_cast<HWND*>(param) = hWnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&found));
         return found;
     }
 
 private:
+    // A named CALLBACK function, not a lambda: on 32-bit Windows the enumeration calls its
+    // procedure with the stdcall convention, and a lambda converts only to a cdecl pointer.
+    static BOOL CALLBACK FindBox(HWND hWnd, LPARAM param) {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(hWnd, cls, 16);
+        wchar_t caption[64] = {};
+        ::GetWindowTextW(hWnd, caption, 64);
+        if (std::wstring(cls) == L"#32770" && ::IsWindowVisible(hWnd) &&
+            std::wstring(caption) != L"查询用户/商圈") {
+            *reinterpret_cast<HWND*>(param) = hWnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         InsideTheLoop* self = s_current;
         if (!self)
