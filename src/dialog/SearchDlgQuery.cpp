@@ -11,7 +11,7 @@
 #include "resource.h"
 
 namespace {
-bool IsChecked(const CWnd& radio) { return radio.SendMessage(BM_GETCHECK) == BST_CHECKED; }
+bool IsChecked(const CButton& radio) { return radio.GetCheck() == BST_CHECKED; }
 
 std::wstring TextOf(const CWnd& edit) {
     CString text;
@@ -73,7 +73,7 @@ void CSearchDlg::DoSearch() {
         code = m_pSearchCmd->SearchZoneByID(zoneId);
     } else {
         const std::wstring name = IsChecked(m_radioZoneByName) ? TextOf(m_editZoneName) : L"";
-        const int selection = static_cast<int>(m_comboIndustry.SendMessage(CB_GETCURSEL));
+        const int selection = m_comboIndustry.GetCurSel();
         if (name.empty() && selection == 0) {
             SkinMessageBox(search_text::kNeedCriteria, kCaptionQueryError, 0);
             return;
