@@ -1,6 +1,8 @@
 // The search window of Search.dll as a driver sees it: its caption and its controls' IDs.
 #pragma once
 
+#include <vector>
+
 #include "WindowDriver.h"
 
 namespace windriver {
@@ -17,6 +19,13 @@ enum : int {
 }  // namespace search_ids
 
 inline constexpr wchar_t kSearchWindowCaption[] = L"查询用户/商圈";
+
+// The labels of each form (the heading, the radio buttons, the industry label): each is drawn on
+// the tab page it lies on.
+inline const std::vector<int> kUserFormLabels = {search_ids::StaticCriteria, search_ids::RadioCompany,
+                                                 search_ids::RadioNick, search_ids::RadioAccount};
+inline const std::vector<int> kZoneFormLabels = {search_ids::StaticCriteria, search_ids::RadioZoneById,
+                                                 search_ids::RadioZoneByName, search_ids::StaticIndustry};
 
 // This thread's search window, or null.
 inline HWND FindSearchWindow() { return FindThreadWindow(kSearchWindowCaption); }

@@ -106,6 +106,16 @@ HWND FindThreadWindow(const std::wstring& caption) {
     return search.found;
 }
 
+std::wstring TabItemText(HWND tab, int index) {
+    wchar_t text[128] = {};
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    ::SendMessageW(tab, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 std::wstring ListCellText(HWND list, int row, int column) {
     // LVM_GETITEMTEXT reports only how much it copied: a full buffer may mean a longer text.
     for (size_t size = 256;; size *= 4) {
@@ -230,15 +240,7 @@ int DialogDriver::SelectedTab(int tabId) const {
     return static_cast<int>(::SendMessageW(Control(tabId), TCM_GETCURSEL, 0, 0));
 }
 
-std::wstring DialogDriver::TabText(int tabId, int index) const {
-    wchar_t text[128] = {};
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 128;
-    ::SendMessageW(Control(tabId), TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+std::wstring DialogDriver::TabText(int tabId, int index) const { return TabItemText(Control(tabId), index); }
 
 int DialogDriver::ComboCount(int comboId) const {
     return static_cast<int>(::SendMessageW(Control(comboId), CB_GETCOUNT, 0, 0));

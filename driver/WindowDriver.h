@@ -67,6 +67,8 @@ std::string Utf8(const std::wstring& text);
 HWND FindControl(HWND parent, int id);
 // A top-level window of this thread with exactly this caption, or null.
 HWND FindThreadWindow(const std::wstring& caption);
+// The text of a tab control's item.
+std::wstring TabItemText(HWND tab, int index);
 // The text of a list view's cell (column 0 is the item itself).
 std::wstring ListCellText(HWND list, int row, int column);
 // The window's rectangle relative to another window's top-left corner (its client area's when

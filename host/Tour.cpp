@@ -32,12 +32,6 @@ std::wstring StateText(std::int32_t state) {
     }
 }
 
-// The labels of each form: each must sit on the page it is drawn on, not in a box of its own.
-const std::vector<int> kUserFormLabels = {ctl::StaticCriteria, ctl::RadioCompany, ctl::RadioNick,
-                                          ctl::RadioAccount};
-const std::vector<int> kZoneFormLabels = {ctl::StaticCriteria, ctl::RadioZoneById,
-                                          ctl::RadioZoneByName, ctl::StaticIndustry};
-
 class Tour {
 public:
     Tour(DemoClient& client, const DemoDirectory& directory, TourServices services,
@@ -281,7 +275,7 @@ void Tour::UsersForm() {
     CheckShown(ctl::ListUser, false, "user list");
     CheckShown(ctl::PageLabel, false, "page label");
     CheckText(ctl::Close, L"关闭", "Close");
-    Check(windriver::LabelsSitOnTheirBackground(Window(), kUserFormLabels), "labels drawn on the page");
+    Check(windriver::LabelsSitOnTheirBackground(Window(), windriver::kUserFormLabels), "labels drawn on the page");
 }
 
 void Tour::NickSearch() {
@@ -348,8 +342,8 @@ void Tour::RequeryPastCache() {
     WaitFor([&] {
         return Text(ctl::NextPage) == L"下一页" && m_search.RowCount(ctl::ListUser) == static_cast<int>(rows);
     }, "the following batch arriving");
-    Check(true, "the following batch arrived (" + std::to_string(added) + " new of " +
-          std::to_string(m_options.batch) + ", " + std::to_string(m_options.overlap) + " repeated)");
+    m_passed.push_back("the following batch arrived (" + std::to_string(added) + " new of " +
+                       std::to_string(m_options.batch) + ", " + std::to_string(m_options.overlap) + " repeated)");
     m_userStore = store;
     CheckText(ctl::PageLabel, L"第2页", "page label (the short page filled up)");
     CheckPageLabelDrawn();
@@ -436,7 +430,7 @@ void Tour::ZoneSearch() {
     CheckEnabled(ctl::EditZoneId, false, "zone ID edit");
     Require(m_search.Type(ctl::EditZoneName, m_zoneName));
     Require(m_search.Choose(ctl::ComboIndustry, m_industryItem));
-    Check(windriver::LabelsSitOnTheirBackground(Window(), kZoneFormLabels), "labels drawn on the page");
+    Check(windriver::LabelsSitOnTheirBackground(Window(), windriver::kZoneFormLabels), "labels drawn on the page");
     Require(m_search.Click(ctl::Find));
     CheckText(ctl::Find, L"正在查找", "Find while the query is out");
     Answer();

@@ -181,13 +181,7 @@ TEST_F(SearchWindowTest, TabsAndTheirSize) {
     ASSERT_EQ(::SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 2);
     const wchar_t* names[] = {L"查找用户", L"查找商圈"};
     for (int i = 0; i < 2; ++i) {
-        wchar_t buffer[32] = {};
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = buffer;
-        item.cchTextMax = 32;
-        ::SendMessageW(tab, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-        EXPECT_EQ(std::wstring(buffer), names[i]);
+        EXPECT_EQ(windriver::TabItemText(tab, i), names[i]);
         RECT rc = {};
         ::SendMessageW(tab, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rc));
         EXPECT_EQ(rc.bottom - rc.top, Scaled(25, dpi)) << "tab " << i << " at " << dpi << " DPI";

@@ -10,22 +10,15 @@ std::string Name(int id) { return "control " + std::to_string(id); }
 
 class KeyboardTest : public SearchWindowTest {
 protected:
-    // Tab, and Tab again, until the focus is on the control; a walk that never gets there fails.
-    void TabTo(int id) {
-        for (int presses = 0; presses < 12; ++presses) {
-            if (FocusedId() == id) return;
-            PressKey(VK_TAB);
-        }
-        windriver::Require(windriver::Result::Check(FocusedId() == id, "Tab never reached " + Name(id)));
+    // The key pressed, and pressed again, until the focus is on the control; a walk that never
+    // gets there fails.
+    void PressUntilFocusOn(WPARAM vk, int id) {
+        for (int presses = 0; presses < 12 && FocusedId() != id; ++presses) PressKey(vk);
+        windriver::Require(windriver::Result::Check(
+            FocusedId() == id, "key " + std::to_string(vk) + " never took the focus to " + Name(id)));
     }
-    // An arrow pressed until the focus is on the control.
-    void ArrowTo(WPARAM vk, int id) {
-        for (int presses = 0; presses < 12; ++presses) {
-            if (FocusedId() == id) return;
-            PressKey(vk);
-        }
-        windriver::Require(windriver::Result::Check(FocusedId() == id, "the arrows never reached " + Name(id)));
-    }
+    void TabTo(int id) { PressUntilFocusOn(VK_TAB, id); }
+    void ArrowTo(WPARAM vk, int id) { PressUntilFocusOn(vk, id); }
 };
 
 TEST_F(KeyboardTest, OpeningPutsTheFocusInTheCompanyEditAndASearchRunsFromThere) {

@@ -75,12 +75,7 @@ BOOL CALLBACK CheckCaption(HWND control, LPARAM param) {
     ::EnumChildWindows(dialog, &CheckCaption, reinterpret_cast<LPARAM>(&captions));
     HWND tab = ::GetDlgItem(dialog, ids::Tab);
     for (int i = 0; i < 2; ++i) {
-        wchar_t text[32] = {};
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 32;
-        ::SendMessageW(tab, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+        const std::wstring text = windriver::TabItemText(tab, i);
         RECT rc = {};
         ::SendMessageW(tab, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rc));
         const SIZE extent = CaptionExtent(tab, text);
@@ -110,11 +105,6 @@ BOOL CALLBACK CheckCaption(HWND control, LPARAM param) {
     return ::testing::AssertionFailure() << view << " at " << captions.dpi << " DPI, cut off:" << captions.faults;
 }
 
-const std::vector<int> kUserFormLabels = {ids::StaticCriteria, ids::RadioCompany, ids::RadioNick,
-                                          ids::RadioAccount};
-const std::vector<int> kZoneFormLabels = {ids::StaticCriteria, ids::RadioZoneById, ids::RadioZoneByName,
-                                          ids::StaticIndustry};
-
 }  // namespace
 
 TEST_F(SearchWindowTest, WindowIsDrawnAtTheDesktopDpi) {
@@ -127,13 +117,13 @@ TEST_F(SearchWindowTest, WindowIsDrawnAtTheDesktopDpi) {
 TEST_F(SearchWindowTest, LabelsSitOnThePageTheyAreDrawnOn) {
     m_handler.industries = {L"金融", L"制造"};
     Start(true);
-    EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), kUserFormLabels))) << "users form";
+    EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), windriver::kUserFormLabels))) << "users form";
     Click(ids::RadioNick);  // a checked radio and a disabled one look different; both sit on the page
-    EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), kUserFormLabels))) << "users form";
+    EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), windriver::kUserFormLabels))) << "users form";
 
     ClickTab(1);
     Click(ids::RadioZoneByName);
-    EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), kZoneFormLabels))) << "zones form";
+    EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), windriver::kZoneFormLabels))) << "zones form";
     Snapshot(AtDpi(L"zones-form", Dialog()));
 
     Type(ids::EditZoneName, L"商圈");
