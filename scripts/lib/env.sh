@@ -54,11 +54,15 @@ start_wine_env() {
   # Everything Wine starts is detached from our output: its helper processes would otherwise hold
   # the caller's pipe open long after the tests end.
   use_chinese_desktop
-  if [ ! -f "$WINEPREFIX/.search-setup-6" ]; then
+  # The stamp holds the locale the setup was made in. Wine rewrites a prefix's font substitutes the
+  # first time it starts in another code page: a change of locale redoes the setup after that, and
+  # so does a prefix whose substitutes a program run in another locale has rewritten meanwhile.
+  local stamp="$WINEPREFIX/.search-setup-6"
+  if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "${LANG:-}" ] || ! font_substitutes_in_place; then
     wine cmd /c exit </dev/null >/dev/null 2>&1
     install_font_substitutes
     wineserver -w </dev/null >/dev/null 2>&1
-    touch "$WINEPREFIX/.search-setup-6"
+    printf '%s' "${LANG:-}" >"$stamp"
   fi
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1
@@ -66,14 +70,20 @@ start_wine_env() {
 }
 
 # Draw the faces the dialogs ask for with a CJK font, or Chinese text comes out as boxes.
-install_font_substitutes() {
-  local reg="$WINEPREFIX/font-substitutes.reg"
-  python3 - "$reg" <<'PY'
-import sys
 # A Simplified Chinese system draws its dialog faces and the Song faces with its Song font; the
 # Ming-style face has the same metrics (a 12-pixel cell is a 12-pixel character) and, drawn without
 # smoothing, sharp black strokes at 12 pixels, Latin letters included.
-song = "AR PL UMing CN"
+SEARCH_SONG_FACE="AR PL UMing CN"
+
+font_substitutes_in_place() {
+  grep -qF "\"MS Shell Dlg\"=\"$SEARCH_SONG_FACE\"" "$WINEPREFIX/system.reg" 2>/dev/null
+}
+
+install_font_substitutes() {
+  local reg="$WINEPREFIX/font-substitutes.reg"
+  python3 - "$reg" "$SEARCH_SONG_FACE" <<'PY'
+import sys
+song = sys.argv[2]
 faces = {f: song for f in ["MS Shell Dlg", "MS Shell Dlg 2", "Tahoma", "Microsoft Sans Serif",
                            "SimSun", "宋体", "NSimSun", "新宋体"]}
 lines = ["Windows Registry Editor Version 5.00", "",
