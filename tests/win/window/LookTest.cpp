@@ -1,6 +1,9 @@
 // The window as a person sees it, measured on its picture on screen: labels drawn on the page
 // they sit on, Latin text black and sharp beside the Chinese, and every caption whole. These run
 // at the test desktop's DPI, and again at others (DpiTest.cpp).
+#include <algorithm>
+#include <cstdint>
+
 #include "DesktopDpi.h"
 #include "SearchWindowFixture.h"
 #include "WindowLook.h"
@@ -25,6 +28,30 @@ SIZE CaptionExtent(HWND control, const std::wstring& text) {
     ::SelectObject(hdc, old);
     ::ReleaseDC(control, hdc);
     return extent;
+}
+
+// The family of the face a font is really drawn with (after the desktop's substitutions), and
+// whether that face has a glyph for every character of `text`.
+struct DrawnFace {
+    std::wstring family;
+    bool hasGlyphs = false;
+};
+DrawnFace FaceOf(HFONT font, const std::wstring& text) {
+    DrawnFace face;
+    HDC hdc = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(hdc, font);
+    const UINT size = ::GetOutlineTextMetricsW(hdc, 0, nullptr);
+    std::vector<char> metrics(size);
+    if (size && ::GetOutlineTextMetricsW(hdc, size, reinterpret_cast<OUTLINETEXTMETRICW*>(metrics.data()))) {
+        const auto* otm = reinterpret_cast<const OUTLINETEXTMETRICW*>(metrics.data());
+        face.family = reinterpret_cast<const wchar_t*>(metrics.data() + reinterpret_cast<std::uintptr_t>(otm->otmpFamilyName));
+    }
+    std::vector<WORD> glyphs(text.size());
+    ::GetGlyphIndicesW(hdc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    face.hasGlyphs = std::find(glyphs.begin(), glyphs.end(), 0xFFFF) == glyphs.end();
+    ::SelectObject(hdc, old);
+    ::ReleaseDC(nullptr, hdc);
+    return face;
 }
 
 bool HasClass(HWND hWnd, const wchar_t* name) {
@@ -112,6 +139,26 @@ TEST_F(SearchWindowTest, WindowIsDrawnAtTheDesktopDpi) {
     // 96 on the test desktop; another when a DPI test started this program on another desktop.
     const UINT requested = wintest::RequestedDesktopDpi();
     EXPECT_EQ(windriver::WindowDpi(Dialog()), requested ? requested : 96u);
+}
+
+// On a Chinese desktop the template's dialog face, the dialog's own Song face and the title bars
+// are one Song face; a dialog face that falls to some other font draws its small Chinese text from
+// that font's coarse bitmaps, broken.
+TEST_F(SearchWindowTest, ChineseTextIsDrawnInOneSongFace) {
+    Start(true);
+    const std::wstring text = L"查询用户商圈按公司条件";
+    const DrawnFace templateFace = FaceOf(reinterpret_cast<HFONT>(::SendMessageW(Control(ids::RadioCompany), WM_GETFONT, 0, 0)), text);
+    const DrawnFace dialogFace = FaceOf(reinterpret_cast<HFONT>(::SendMessageW(Control(ids::RadioNick), WM_GETFONT, 0, 0)), text);
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+    HFONT caption = ::CreateFontIndirectW(&metrics.lfCaptionFont);
+    const DrawnFace captionFace = FaceOf(caption, text);
+    ::DeleteObject(caption);
+
+    EXPECT_TRUE(dialogFace.hasGlyphs) << windriver::Utf8(dialogFace.family);
+    EXPECT_EQ(templateFace.family, dialogFace.family) << "the template's dialog face";
+    EXPECT_EQ(captionFace.family, dialogFace.family) << "the title bars' face";
 }
 
 TEST_F(SearchWindowTest, LabelsSitOnThePageTheyAreDrawnOn) {
