@@ -55,24 +55,37 @@ start_wine_env() {
   mkdir -p "$WINEPREFIX"
   # Everything Wine starts is detached from our output: its helper processes would otherwise hold
   # the caller's pipe open long after the tests end.
-  if [ ! -f "$WINEPREFIX/.search-setup-5" ]; then
+  use_chinese_desktop
+  # The stamp holds the locale the setup was made in. Wine rewrites a prefix's font substitutes the
+  # first time it starts in another code page: a change of locale redoes the setup after that, and
+  # so does a prefix whose substitutes a program run in another locale has rewritten meanwhile.
+  local stamp="$WINEPREFIX/.search-setup-6"
+  if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "${LANG:-}" ] || ! font_substitutes_in_place; then
     wine cmd /c exit </dev/null >/dev/null 2>&1
     install_font_substitutes
     wineserver -w </dev/null >/dev/null 2>&1
-    touch "$WINEPREFIX/.search-setup-5"
+    printf '%s' "${LANG:-}" >"$stamp"
   fi
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1
+  reset_desktop_dpi
 }
 
 # Draw the faces the dialogs ask for with a CJK font, or Chinese text comes out as boxes.
+# A Simplified Chinese system draws its dialog faces and the Song faces with its Song font; the
+# Ming-style face has the same metrics (a 12-pixel cell is a 12-pixel character) and, drawn without
+# smoothing, sharp black strokes at 12 pixels, Latin letters included.
+SEARCH_SONG_FACE="AR PL UMing CN"
+
+font_substitutes_in_place() {
+  grep -qF "\"MS Shell Dlg\"=\"$SEARCH_SONG_FACE\"" "$WINEPREFIX/system.reg" 2>/dev/null
+}
+
 install_font_substitutes() {
   local reg="$WINEPREFIX/font-substitutes.reg"
-  python3 - "$reg" <<'PY'
+  python3 - "$reg" "$SEARCH_SONG_FACE" <<'PY'
 import sys
-# A Simplified Chinese system draws its dialog faces and the Song faces with its Song font; the
-# Ming-style face with embedded small bitmaps stands in for it and stays sharp at 12 pixels.
-song = "AR PL UMing CN"
+song = sys.argv[2]
 faces = {f: song for f in ["MS Shell Dlg", "MS Shell Dlg 2", "Tahoma", "Microsoft Sans Serif",
                            "SimSun", "宋体", "NSimSun", "新宋体"]}
 lines = ["Windows Registry Editor Version 5.00", "",
@@ -80,9 +93,16 @@ lines = ["Windows Registry Editor Version 5.00", "",
 lines += ['"%s"="%s"' % item for item in faces.items()]
 # Every program runs inside one virtual desktop: windows get frames and title bars, and showing or
 # hiding a top-level window does not wait on the X server (about 2 s a time on a bare Xvfb).
-# Text drawn without smoothing, as a classic Chinese desktop draws its Song font: small Latin
-# glyphs stay black instead of fading to grey.
+# Text drawn without smoothing, as on a classic Chinese desktop. (This Wine asks fontconfig rather
+# than this value whether to smooth a face: see use_chinese_desktop.)
 lines += ["", r"[HKEY_CURRENT_USER\Control Panel\Desktop]", '"FontSmoothing"="0"']
+# Title bars in the dialog face at its normal weight, as a Chinese desktop draws them: made bold
+# by Wine at 12 pixels, dense characters such as 圈 close up into blots.
+import struct
+caption = struct.pack("<5i8B", -11, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0x22)
+caption += "MS Shell Dlg".encode("utf-16-le").ljust(64, b"\0")
+lines += ["", r"[HKEY_CURRENT_USER\Control Panel\Desktop\WindowMetrics]",
+          '"CaptionFont"=hex:' + ",".join("%02x" % b for b in caption)]
 lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\Explorer]", '"Desktop"="Default"',
           "", r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", '"Default"="1024x768"']
 open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
@@ -99,3 +119,39 @@ stop_wine_env() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k </dev/null >/dev/null 2>&1; fi
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; XVFB_PID=; fi
 }
+
+# ---------------------------------------------------------------------------------------------
+# A Chinese desktop for the Wine programs: system texts (a message box's "确定") in Chinese and
+# code page 936, as on the client's machines. Wine takes both from the locale of its processes.
+SEARCH_PACKAGES+=(locales)
+SEARCH_LOCALE=zh_CN.UTF-8
+
+# ensure_chinese_locale: generates the locale once (as root); without it Wine stays English.
+ensure_chinese_locale() {
+  locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    log "locale $SEARCH_LOCALE is missing (run as root to generate it); Wine will speak English"
+    return 1
+  fi
+  grep -qx "$SEARCH_LOCALE UTF-8" /etc/locale.gen 2>/dev/null || echo "$SEARCH_LOCALE UTF-8" >>/etc/locale.gen
+  locale-gen >/dev/null 2>&1 || { log "locale-gen failed"; return 1; }
+}
+
+# use_chinese_desktop: every Wine process started from here on runs in the Chinese locale, and
+# draws text without smoothing. Wine smooths whatever fontconfig tells it to, whatever the
+# desktop's own setting says; smoothed at 12 pixels, the Song face's Latin letters fade to grey.
+use_chinese_desktop() {
+  export FONTCONFIG_FILE="$ROOT/scripts/lib/wine-fonts.conf"
+  ensure_chinese_locale || return 0
+  export LANG=$SEARCH_LOCALE LC_ALL=$SEARCH_LOCALE
+}
+
+# set_desktop_dpi DPI: the DPI of the desktop for the Wine programs started from now on (Wine reads
+# it as a program starts): 120, 144 and 192 are the 125 %, 150 % and 200 % of a client's display.
+set_desktop_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+}
+
+# reset_desktop_dpi: 96 DPI, the desktop every test but the DPI tests expects. Those set another
+# for the programs they start and put this back; a run stopped half-way heals here.
+reset_desktop_dpi() { set_desktop_dpi 96; }
