@@ -4,75 +4,24 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "MessageBoxWatcher.h"
+#include "SearchWindow.h"
+#include "WindowDriver.h"
+#include "WindowLook.h"
 #include "WindowPicture.h"
-#include "WindowText.h"
 
 namespace {
 
-// Controls of the search window, by the IDs its template gives them.
-namespace ctl {
-enum : int {
-    Tab = 1000, RadioCompany = 1001, RadioNick = 1003, RadioAccount = 1004, EditNick = 1005,
-    EditAccount = 1007, ListUser = 1008, Back = 1009, Find = 1010, Close = 1011, PrevPage = 1012,
-    NextPage = 1013, Add = 1014, View = 1015, PageLabel = 1016, ListZone = 1018, EditZoneId = 1019,
-    EditZoneName = 1020, ComboIndustry = 1024, RadioZoneById = 1025, RadioZoneByName = 1026,
-    EditCompany = 1031,
-};
-}
+namespace ctl = windriver::search_ids;
+using windriver::Require;
+using windriver::Result;
+using windriver::Utf8;
 
-const wchar_t kSearchCaption[] = L"查询用户/商圈";
 constexpr int kPageSize = 10;
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
-                        nullptr, nullptr);
-    return out;
-}
-
-std::wstring Text(HWND hWnd) { return WindowText(hWnd); }
-
-bool Shown(HWND hWnd) { return hWnd && IsWindowVisible(hWnd); }
-bool Usable(HWND hWnd) { return Shown(hWnd) && IsWindowEnabled(hWnd); }
-
-void DispatchPending() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Runs this thread's messages until done() holds or the time is up. Waits on the queue, so a
-// result posted from the transport's thread wakes it at once.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        DispatchPending();
-        if (done()) return true;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return done();
-        const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10));
-        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-}
-
-BOOL CALLBACK FindByCaption(HWND hWnd, LPARAM param) {
-    if (Text(hWnd) == kSearchCaption) {
-        *reinterpret_cast<HWND*>(param) = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 std::wstring StateText(std::int32_t state) {
     switch (state) {
@@ -83,119 +32,13 @@ std::wstring StateText(std::int32_t state) {
     }
 }
 
-BOOL CALLBACK FindBoxText(HWND child, LPARAM param) {
-    wchar_t name[16] = {};
-    GetClassNameW(child, name, 16);
-    if (_wcsicmp(name, L"Static") != 0) return TRUE;
-    const LONG_PTR kind = GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK;
-    if (kind == SS_ICON || kind == SS_BITMAP) return TRUE;
-    std::wstring text = Text(child);
-    if (text.empty()) return TRUE;
-    *reinterpret_cast<std::wstring*>(param) = std::move(text);
-    return FALSE;
-}
-
-// Photographs the next message box this thread shows and then closes it. A box is modal: the
-// call that shows it returns only once it is closed, so everything happens from inside the box's
-// own loop, on a thread timer that fires after the box has been activated and painted.
-class BoxCamera {
-public:
-    BoxCamera() {
-        s_active = this;
-        m_hook = SetWindowsHookExW(WH_CBT, &BoxCamera::CbtProc, nullptr, GetCurrentThreadId());
-    }
-    ~BoxCamera() {
-        if (m_hook) UnhookWindowsHookEx(m_hook);
-        s_active = nullptr;
-    }
-    BoxCamera(const BoxCamera&) = delete;
-    BoxCamera& operator=(const BoxCamera&) = delete;
-
-    bool Installed() const { return m_hook != nullptr; }
-
-    // The next box is photographed to boxPng, and the window behind it (with the box over it) to
-    // windowPng.
-    void Arm(HWND window, const std::wstring& windowPng, const std::wstring& boxPng) {
-        m_window = window;
-        m_windowPng = windowPng;
-        m_boxPng = boxPng;
-        m_armed = true;
-        m_box = nullptr;
-        m_created.clear();
-        m_done = false;
-        m_text.clear();
-        m_caption.clear();
-        m_owner = nullptr;
-        m_windowSaved = m_boxSaved = false;
-    }
-
-    bool Done() const { return m_done; }
-    const std::wstring& BoxText() const { return m_text; }
-    const std::wstring& Caption() const { return m_caption; }
-    HWND Owner() const { return m_owner; }
-    bool WindowSaved() const { return m_windowSaved; }
-    bool BoxSaved() const { return m_boxSaved; }
-
-private:
-    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
-        BoxCamera* self = s_active;
-        if (self && self->m_armed) {
-            HWND hWnd = reinterpret_cast<HWND>(wParam);
-            // Only a window made after arming: the search window itself is activated again when
-            // the box goes.
-            if (code == HCBT_CREATEWND) {
-                auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
-                if (!(create->lpcs->style & WS_CHILD)) self->m_created.insert(hWnd);
-            } else if (code == HCBT_ACTIVATE && !self->m_box && self->m_created.count(hWnd)) {
-                self->m_box = hWnd;
-                SetTimer(nullptr, 0, 150, &BoxCamera::OnTimer);
-            }
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        BoxCamera* self = s_active;
-        if (!self || !self->m_box || !IsWindow(self->m_box)) return;
-        HWND box = self->m_box;
-        self->m_caption = Text(box);
-        self->m_owner = GetWindow(box, GW_OWNER);
-        // 0xFFFF is the message text's ID in the system's box; look for the text otherwise.
-        if (HWND text = GetDlgItem(box, 0xFFFF)) {
-            self->m_text = Text(text);
-        } else {
-            EnumChildWindows(box, &FindBoxText, reinterpret_cast<LPARAM>(&self->m_text));
-        }
-        self->m_windowSaved = SaveWindowPng(self->m_window, self->m_windowPng);
-        self->m_boxSaved = SaveWindowPng(box, self->m_boxPng);
-        self->m_armed = false;
-        self->m_done = true;
-        // Posted, as the OK button's click: the box's loop takes it and the box returns IDOK.
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-
-    static BoxCamera* s_active;
-    HHOOK m_hook = nullptr;
-    bool m_armed = false;
-    bool m_done = false;
-    HWND m_window = nullptr;
-    HWND m_box = nullptr;
-    std::set<HWND> m_created;
-    std::wstring m_windowPng, m_boxPng;
-    std::wstring m_text, m_caption;
-    HWND m_owner = nullptr;
-    bool m_windowSaved = false, m_boxSaved = false;
-};
-
-BoxCamera* BoxCamera::s_active = nullptr;
-
 class Tour {
 public:
-    Tour(DemoClient& client, const DemoDirectory& directory, QZP::QZTransmit& transmit,
-         const DemoOptions& options)
-        : m_client(client), m_directory(directory), m_transmit(transmit), m_options(options),
-          m_wait(5000 + 4 * options.latencyMs) {}
+    Tour(DemoClient& client, const DemoDirectory& directory, TourServices services,
+         QZP::QZTransmit& transmit, const DemoOptions& options)
+        : m_client(client), m_directory(directory), m_services(services), m_transmit(transmit),
+          m_options(options), m_wait(10000 + 4 * options.latencyMs),
+          m_search(&windriver::FindSearchWindow) {}
 
     int Run();
 
@@ -212,46 +55,49 @@ private:
     void QueryFailed();
     void ClientLog();
 
-    // Step bookkeeping
-    void Begin(const char* name, const wchar_t* picture);
+    // Step bookkeeping. A check that fails marks its step; an action that cannot be taken (a
+    // control hidden or disabled, no query to answer) ends the step there and the tour with it,
+    // since every later step starts from where this one should have left the window.
+    using StepFn = void (Tour::*)();
+    void RunStep(const char* name, const wchar_t* picture, StepFn step);
     void Check(bool ok, const std::string& what);
+    void Check(const Result& result, const std::string& what);
     void CheckText(int id, const std::wstring& expected, const std::string& what);
     void CheckShown(int id, bool shown, const std::string& what);
     void CheckEnabled(int id, bool enabled, const std::string& what);
-    void CheckBox(const std::wstring& text, const std::wstring& caption);
+    void CheckFocus(int id, const std::string& what);
+    void CheckBox(std::size_t boxesBefore, const std::wstring& text, const std::wstring& caption);
     void CheckPageLabelDrawn();
-    void End(bool picture = true);
+    void TakePicture();
+    void EndStep(bool broken, const std::string& why);
     void Line(const std::string& line);
     std::wstring Picture(const std::wstring& suffix = L"") const;
 
-    // The search window, as a user works it
-    HWND Window() const;
-    HWND Control(int id) const { return GetDlgItem(Window(), id); }
-    bool Click(HWND button, const std::string& what);
-    bool Click(int id) { return Click(Control(id), "control " + std::to_string(id)); }
-    bool Type(int id, const std::wstring& text);
-    bool Choose(int id, int item);
-    bool SelectRow(int listId, int row);
-    bool ClickTab(int index);
-    bool Checked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    int Rows(int listId) const { return static_cast<int>(SendMessageW(Control(listId), LVM_GETITEMCOUNT, 0, 0)); }
-    std::wstring Cell(int listId, int row, int column) const;
-    bool Busy() const { return m_options.latencyMs >= 50; }
-    void CheckUserRows(const std::vector<const UserInfo*>& store, std::size_t first);
+    // The server's side: the oldest query the service holds is answered by the directory.
+    void Answer();
+    // Waits (bounded) for what the step is waiting for; a step that never sees it is broken.
+    void WaitFor(const std::function<bool()>& done, const std::string& what);
 
+    HWND Window() const { return m_search.Dialog(); }
+    HWND Control(int id) const { return m_search.Control(id); }
+    std::wstring Text(int id) const { return m_search.Text(id); }
+    void CheckUserRows(const std::vector<const UserInfo*>& store, std::size_t first);
     std::vector<const UserInfo*> UserBatch(const std::vector<const UserInfo*>& matches, std::size_t round) const;
 
     DemoClient& m_client;
     const DemoDirectory& m_directory;
+    TourServices m_services;
     QZP::QZTransmit& m_transmit;
     const DemoOptions& m_options;
     const DWORD m_wait;
-    BoxCamera m_camera;
+    windriver::DialogDriver m_search;
+    windriver::MessageBoxWatcher m_boxes;
 
     FILE* m_log = nullptr;
     int m_step = 0;
     std::string m_stepName;
     std::wstring m_pictureName;
+    bool m_picture = true;
     std::vector<std::string> m_passed, m_failed;
     int m_failedSteps = 0;
 
@@ -263,12 +109,6 @@ private:
     int m_industryItem = 0;
     std::uint64_t m_joinedZone = 0;
 };
-
-HWND Tour::Window() const {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindByCaption, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 void Tour::Line(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), m_log);
@@ -283,56 +123,95 @@ std::wstring Tour::Picture(const std::wstring& suffix) const {
     return m_options.tourDir + L"\\" + m_pictureName + suffix + L".png";
 }
 
-void Tour::Begin(const char* name, const wchar_t* picture) {
-    ++m_step;
-    m_stepName = name;
-    wchar_t number[8];
-    swprintf(number, 8, L"%02d-", m_step);
-    m_pictureName = number + std::wstring(picture);
-    m_passed.clear();
-    m_failed.clear();
-}
-
 void Tour::Check(bool ok, const std::string& what) { (ok ? m_passed : m_failed).push_back(what); }
 
+void Tour::Check(const Result& result, const std::string& what) {
+    Check(static_cast<bool>(result), what + (result ? "" : " (" + result.Why() + ")"));
+}
+
 void Tour::CheckText(int id, const std::wstring& expected, const std::string& what) {
-    const std::wstring actual = Text(Control(id));
+    const std::wstring actual = Text(id);
     Check(actual == expected, what + " reads \"" + Utf8(expected) + "\"" +
                                   (actual == expected ? "" : " (it reads \"" + Utf8(actual) + "\")"));
 }
 
 void Tour::CheckShown(int id, bool shown, const std::string& what) {
-    Check(Shown(Control(id)) == shown, what + (shown ? " shown" : " hidden"));
+    Check(m_search.Shown(id) == shown, what + (shown ? " shown" : " hidden"));
 }
 
 void Tour::CheckEnabled(int id, bool enabled, const std::string& what) {
-    Check(Control(id) && (IsWindowEnabled(Control(id)) != FALSE) == enabled,
-          what + (enabled ? " enabled" : " disabled"));
+    Check(Control(id) && m_search.Enabled(id) == enabled, what + (enabled ? " enabled" : " disabled"));
+}
+
+void Tour::CheckFocus(int id, const std::string& what) {
+    const int focused = m_search.FocusedId();
+    Check(focused == id, "keyboard focus in " + what +
+                             (focused == id ? "" : " (it is on control " + std::to_string(focused) + ")"));
 }
 
 void Tour::CheckPageLabelDrawn() {
-    RedrawWindow(Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const int ink = InkPixelsOnScreen(Control(ctl::PageLabel));
+    ::RedrawWindow(Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const int ink = windriver::InkPixelsOnScreen(Control(ctl::PageLabel));
     Check(ink > 20, "page label drawn on screen (" + std::to_string(ink) + " pixels of ink)");
 }
 
-void Tour::CheckBox(const std::wstring& text, const std::wstring& caption) {
-    Check(m_camera.Done(), "a message box was shown");
-    if (!m_camera.Done()) return;
-    Check(m_camera.BoxText() == text, "box text \"" + Utf8(text) + "\"" +
-          (m_camera.BoxText() == text ? "" : " (it read \"" + Utf8(m_camera.BoxText()) + "\")"));
-    Check(m_camera.Caption() == caption, "box caption \"" + Utf8(caption) + "\"" +
-          (m_camera.Caption() == caption ? "" : " (it read \"" + Utf8(m_camera.Caption()) + "\")"));
-    Check(m_camera.Owner() == Window(), "box owned by the search window");
-    Check(m_camera.WindowSaved(), "picture of the window with its box " + Utf8(m_pictureName) + ".png");
-    Check(m_camera.BoxSaved(), "picture of the box " + Utf8(m_pictureName) + "-box.png");
+void Tour::CheckBox(std::size_t boxesBefore, const std::wstring& text, const std::wstring& caption) {
+    const auto& seen = m_boxes.Seen();
+    Check(seen.size() == boxesBefore + 1, "a message box was shown");
+    if (seen.size() != boxesBefore + 1) return;
+    const windriver::SeenMessageBox& box = seen.back();
+    Check(box.text == text, "box text \"" + Utf8(text) + "\"" +
+          (box.text == text ? "" : " (it read \"" + Utf8(box.text) + "\")"));
+    Check(box.caption == caption, "box caption \"" + Utf8(caption) + "\"" +
+          (box.caption == caption ? "" : " (it read \"" + Utf8(box.caption) + "\")"));
+    Check(box.owner == Window(), "box owned by the search window");
+    const bool chinese = box.buttons == std::vector<std::wstring>{L"确定"};
+    Check(chinese, "box button reads \"确定\"" +
+          (chinese || box.buttons.empty() ? std::string() : " (it reads \"" + Utf8(box.buttons.front()) + "\")"));
 }
 
-void Tour::End(bool picture) {
-    if (picture) {
-        const bool saved = SaveWindowPng(Window(), Picture());
-        Check(saved, "picture " + Utf8(m_pictureName) + ".png");
+void Tour::Answer() {
+    QZP::SearchRequestPtr oldest;
+    for (const QZP::SearchRequestPtr& request : m_services.held.Requests()) {
+        if (!request->IsAnswered()) {
+            oldest = request;
+            break;
+        }
     }
+    Require(Result::Check(oldest != nullptr, "no query was sent for the server to answer"));
+    m_services.directory.OnQuery(oldest);
+}
+
+void Tour::WaitFor(const std::function<bool()>& done, const std::string& what) {
+    Require(Result::Check(windriver::PumpUntil(done, m_wait), what + " did not happen"));
+}
+
+void Tour::TakePicture() {
+    const bool saved = windriver::SaveWindowPng(Window(), Picture());
+    Check(saved, "picture " + Utf8(m_pictureName) + ".png");
+}
+
+void Tour::RunStep(const char* name, const wchar_t* picture, StepFn step) {
+    ++m_step;
+    m_stepName = name;
+    wchar_t number[8];
+    swprintf(number, 8, L"%02d-", m_step);
+    m_pictureName = number + std::wstring(picture);
+    m_picture = true;
+    m_passed.clear();
+    m_failed.clear();
+    try {
+        (this->*step)();
+    } catch (const windriver::StepFailed& broken) {
+        EndStep(true, broken.what());
+        throw;
+    }
+    EndStep(false, std::string());
+}
+
+void Tour::EndStep(bool broken, const std::string& why) {
+    if (!broken && m_picture) TakePicture();
+    if (broken) m_failed.push_back("the step broke off: " + why);
     char head[64];
     std::snprintf(head, sizeof head, "%s %02d %s:", m_failed.empty() ? "PASS" : "FAIL", m_step,
                   m_stepName.c_str());
@@ -347,82 +226,6 @@ void Tour::End(bool picture) {
     Line(line);
 }
 
-bool Tour::Click(HWND button, const std::string& what) {
-    // BM_CLICK works on hidden and disabled buttons too; a user could not press those.
-    if (!Usable(button)) {
-        Check(false, what + " could be clicked (it is hidden or disabled)");
-        return false;
-    }
-    SendMessageW(button, BM_CLICK, 0, 0);
-    DispatchPending();
-    return true;
-}
-
-bool Tour::Type(int id, const std::wstring& text) {
-    HWND edit = Control(id);
-    if (!Usable(edit)) {
-        Check(false, "edit " + std::to_string(id) + " could take text (it is hidden or disabled)");
-        return false;
-    }
-    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    DispatchPending();
-    return true;
-}
-
-bool Tour::Choose(int id, int item) {
-    HWND box = Control(id);
-    if (!Usable(box)) {
-        Check(false, "combo box " + std::to_string(id) + " could be used");
-        return false;
-    }
-    const bool ok = SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(item), 0) == item;
-    DispatchPending();
-    return ok;
-}
-
-bool Tour::SelectRow(int listId, int row) {
-    HWND list = Control(listId);
-    if (!Usable(list) || row >= Rows(listId)) {
-        Check(false, "row " + std::to_string(row) + " of list " + std::to_string(listId) + " could be selected");
-        return false;
-    }
-    // A click on a row gives the list the focus, which is also what shows the selection.
-    SetFocus(list);
-    LVITEMW item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = 0;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    DispatchPending();
-    return true;
-}
-
-bool Tour::ClickTab(int index) {
-    HWND tab = Control(ctl::Tab);
-    RECT rc = {};
-    if (!Usable(tab) || !SendMessageW(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rc))) {
-        Check(false, "tab item " + std::to_string(index) + " could be clicked");
-        return false;
-    }
-    // Mouse messages at the item's centre: the tab control then notifies its parent itself.
-    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    SendMessageW(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageW(tab, WM_LBUTTONUP, 0, at);
-    DispatchPending();
-    return true;
-}
-
-std::wstring Tour::Cell(int listId, int row, int column) const {
-    wchar_t buffer[256] = {};
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    SendMessageW(Control(listId), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
 // Batch `round` of the directory's answer to a repeated query.
 std::vector<const UserInfo*> Tour::UserBatch(const std::vector<const UserInfo*>& matches,
                                              std::size_t round) const {
@@ -435,41 +238,34 @@ std::vector<const UserInfo*> Tour::UserBatch(const std::vector<const UserInfo*>&
 
 void Tour::CheckUserRows(const std::vector<const UserInfo*>& store, std::size_t first) {
     const std::size_t expected = std::min<std::size_t>(kPageSize, store.size() - first);
-    const int rows = Rows(ctl::ListUser);
+    const int rows = m_search.RowCount(ctl::ListUser);
     Check(rows == static_cast<int>(expected), std::to_string(expected) + " rows listed" +
           (rows == static_cast<int>(expected) ? "" : " (" + std::to_string(rows) + " are)"));
     int wrong = -1;
     for (int r = 0; r < rows && r < static_cast<int>(expected); ++r) {
         const UserInfo& user = *store[first + r];
-        if (Cell(ctl::ListUser, r, 0) != user.account || Cell(ctl::ListUser, r, 1) != user.nickname ||
-            Cell(ctl::ListUser, r, 2) != StateText(user.state) || Cell(ctl::ListUser, r, 3) != user.company) {
+        if (m_search.Cell(ctl::ListUser, r, 0) != user.account || m_search.Cell(ctl::ListUser, r, 1) != user.nickname ||
+            m_search.Cell(ctl::ListUser, r, 2) != StateText(user.state) ||
+            m_search.Cell(ctl::ListUser, r, 3) != user.company) {
             wrong = r;
             break;
         }
     }
     Check(wrong < 0, "rows are records " + std::to_string(first + 1) + " to " +
           std::to_string(first + expected) + " of the results (account, nickname, presence, company)" +
-          (wrong < 0 ? "" : " (row " + std::to_string(wrong) + " reads \"" + Utf8(Cell(ctl::ListUser, wrong, 0)) +
-                                "\" \"" + Utf8(Cell(ctl::ListUser, wrong, 1)) + "\")"));
+          (wrong < 0 ? "" : " (row " + std::to_string(wrong) + " reads \"" + Utf8(m_search.Cell(ctl::ListUser, wrong, 0)) +
+                                "\" \"" + Utf8(m_search.Cell(ctl::ListUser, wrong, 1)) + "\")"));
 }
 
 void Tour::UsersForm() {
-    Begin("UsersForm", L"users-form");
-    Click(m_client.Control(demo_ids::FindUsers), "the client's 查找用户 button");
-    Check(PumpUntil([&] { return Shown(Window()); }, m_wait), "search window \"查询用户/商圈\" shown");
-    HWND tab = Control(ctl::Tab);
-    Check(SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 0, "users tab in front");
-    wchar_t label[32] = {};
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = label;
-    item.cchTextMax = 32;
-    SendMessageW(tab, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    const std::wstring first = label;
-    SendMessageW(tab, TCM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
-    Check(first == L"查找用户" && std::wstring(label) == L"查找商圈", "tabs 查找用户 and 查找商圈");
-    Check(Checked(ctl::RadioCompany), "by-company radio checked");
+    Require(m_search.Click(m_client.Control(demo_ids::FindUsers), "the client's 查找用户 button"));
+    WaitFor([&] { return ::IsWindowVisible(Window()) != FALSE; }, "the search window \"查询用户/商圈\" showing");
+    Check(m_search.SelectedTab(ctl::Tab) == 0, "users tab in front");
+    Check(m_search.TabText(ctl::Tab, 0) == L"查找用户" && m_search.TabText(ctl::Tab, 1) == L"查找商圈",
+          "tabs 查找用户 and 查找商圈");
+    Check(m_search.Checked(ctl::RadioCompany), "by-company radio checked");
     CheckEnabled(ctl::EditCompany, true, "company edit");
+    CheckFocus(ctl::EditCompany, "the company edit");
     CheckEnabled(ctl::EditNick, false, "nickname edit");
     CheckEnabled(ctl::EditAccount, false, "account edit");
     CheckShown(ctl::Find, true, "Find");
@@ -479,57 +275,56 @@ void Tour::UsersForm() {
     CheckShown(ctl::ListUser, false, "user list");
     CheckShown(ctl::PageLabel, false, "page label");
     CheckText(ctl::Close, L"关闭", "Close");
-    End();
+    Check(windriver::LabelsSitOnTheirBackground(Window(), windriver::kUserFormLabels), "labels drawn on the page");
 }
 
 void Tour::NickSearch() {
-    Begin("NickSearch", L"nick-search");
     m_nick = DemoDirectory::CommonNickFragment();
     const auto matches = m_directory.UsersByNick(m_nick);
     Check(matches.size() >= 2 * m_options.batch, std::to_string(matches.size()) + " users have \"" +
           Utf8(m_nick) + "\" in their nickname");
-    Click(ctl::RadioNick);
+    Require(m_search.Click(ctl::RadioNick));
     CheckEnabled(ctl::EditNick, true, "nickname edit");
     CheckEnabled(ctl::EditCompany, false, "company edit");
-    Type(ctl::EditNick, m_nick);
-    Click(ctl::Find);
-    if (Busy()) {
-        CheckText(ctl::Find, L"正在查找", "Find while the query is out");
-        CheckEnabled(ctl::Find, false, "Find while the query is out");
-        CheckEnabled(ctl::Tab, false, "tab control while the query is out");
-    }
-    const bool arrived = PumpUntil([&] {
-        return Shown(Control(ctl::ListUser)) && Rows(ctl::ListUser) > 0 && Text(Control(ctl::NextPage)) == L"下一页";
-    }, m_wait);
-    Check(arrived, "first page arrived");
+    Require(m_search.Type(ctl::EditNick, m_nick));
+    Require(m_search.Click(ctl::Find));
+    CheckText(ctl::Find, L"正在查找", "Find while the query is out");
+    CheckEnabled(ctl::Find, false, "Find while the query is out");
+    CheckEnabled(ctl::Tab, false, "tab control while the query is out");
+    Answer();
+    WaitFor([&] { return m_search.Shown(ctl::ListUser) && m_search.RowCount(ctl::ListUser) > 0; },
+            "the first page arriving");
     m_userStore = UserBatch(matches, 0);
     CheckUserRows(m_userStore, 0);
     CheckText(ctl::PageLabel, L"第1页", "page label");
     CheckPageLabelDrawn();
+    CheckFocus(ctl::ListUser, "the user list");
     CheckEnabled(ctl::PrevPage, false, "上一页");
     CheckEnabled(ctl::NextPage, true, "下一页");
+    CheckText(ctl::NextPage, L"下一页", "下一页");
     CheckEnabled(ctl::Add, false, "加为好友 with no row selected");
     CheckEnabled(ctl::View, false, "查看资料 with no row selected");
     CheckShown(ctl::Find, false, "Find");
     CheckEnabled(ctl::Back, true, "Back");
     CheckEnabled(ctl::Tab, true, "tab control");
-    End();
+    HWND list = Control(ctl::ListUser);
+    Check(windriver::TextIsCrisp(Window(), list, windriver::ListCellRect(list, 0, 0)),
+          "the account \"" + Utf8(m_search.Cell(ctl::ListUser, 0, 0)) + "\" drawn black and sharp");
+    Check(windriver::LabelsSitOnTheirBackground(Window(), {ctl::PageLabel}), "page label drawn on the page");
 }
 
 void Tour::NextPageFromCache() {
-    Begin("NextPageFromCache", L"next-page-cache");
-    Click(ctl::NextPage);
-    // Taken at once, before any answer could arrive: the page came from what was received.
+    Require(m_search.Click(ctl::NextPage));
+    // Nothing was answered since the click: the page came from what was received.
+    Check(m_services.held.PendingCount() == 0, "no query sent");
     CheckText(ctl::PageLabel, L"第2页", "page label right after the click");
     CheckUserRows(m_userStore, kPageSize);
     CheckText(ctl::NextPage, L"下一页", "下一页 (no query sent)");
     CheckEnabled(ctl::PrevPage, true, "上一页");
     CheckEnabled(ctl::NextPage, true, "下一页 (the server may have more)");
-    End();
 }
 
 void Tour::RequeryPastCache() {
-    Begin("RequeryPastCache", L"requery");
     const auto matches = m_directory.UsersByNick(m_nick);
     std::vector<const UserInfo*> store = m_userStore;
     std::size_t added = 0;
@@ -539,85 +334,77 @@ void Tour::RequeryPastCache() {
             ++added;
         }
     }
-    Click(ctl::NextPage);
-    if (Busy()) {
-        CheckText(ctl::NextPage, L"正在查找", "下一页 while the query is out");
-        CheckEnabled(ctl::NextPage, false, "下一页 while the query is out");
-    }
+    Require(m_search.Click(ctl::NextPage));
+    CheckText(ctl::NextPage, L"正在查找", "下一页 while the query is out");
+    CheckEnabled(ctl::NextPage, false, "下一页 while the query is out");
+    Answer();
     const std::size_t rows = std::min<std::size_t>(kPageSize, store.size() - kPageSize);
-    const bool arrived = PumpUntil([&] {
-        return Text(Control(ctl::NextPage)) == L"下一页" && Rows(ctl::ListUser) == static_cast<int>(rows);
-    }, m_wait);
-    Check(arrived, "the following batch arrived (" + std::to_string(added) + " new of " +
-          std::to_string(m_options.batch) + ", " + std::to_string(m_options.overlap) + " repeated)");
+    WaitFor([&] {
+        return Text(ctl::NextPage) == L"下一页" && m_search.RowCount(ctl::ListUser) == static_cast<int>(rows);
+    }, "the following batch arriving");
+    m_passed.push_back("the following batch arrived (" + std::to_string(added) + " new of " +
+                       std::to_string(m_options.batch) + ", " + std::to_string(m_options.overlap) + " repeated)");
     m_userStore = store;
     CheckText(ctl::PageLabel, L"第2页", "page label (the short page filled up)");
     CheckPageLabelDrawn();
     CheckUserRows(m_userStore, kPageSize);
     CheckEnabled(ctl::PrevPage, true, "上一页");
     CheckEnabled(ctl::NextPage, true, "下一页");
-    End();
 }
 
 void Tour::AddFriend() {
-    Begin("AddFriend", L"add-friend");
     const std::size_t first = kPageSize;
-    const int rows = Rows(ctl::ListUser);
+    const int rows = m_search.RowCount(ctl::ListUser);
     int stranger = -1, own = -1;
     for (int r = 0; r < rows && first + r < m_userStore.size(); ++r) {
         const UserInfo& user = *m_userStore[first + r];
         if (user.id == m_transmit.GetSettings().selfId) own = r;
         else if (stranger < 0 && !m_client.IsFriend(user.id)) stranger = r;
     }
-    Check(stranger >= 0, "a row of a stranger on the page");
-    if (stranger < 0) return End();
+    Require(Result::Check(stranger >= 0, "no row of a stranger on the page"));
     const UserInfo& user = *m_userStore[first + stranger];
-    SelectRow(ctl::ListUser, stranger);
+    Require(m_search.SelectRow(ctl::ListUser, stranger));
     CheckEnabled(ctl::Add, true, "加为好友 for " + Utf8(user.nickname));
     CheckEnabled(ctl::View, true, "查看资料");
     CheckText(ctl::Add, L"加为好友", "Add");
-    Click(ctl::Add);
+    Require(m_search.Click(ctl::Add));
     m_addedFriend = user.id;
     Check(m_client.IsFriend(user.id), Utf8(user.nickname) + " is now a friend of the client");
     const auto log = m_client.LogLines();
     Check(!log.empty() && log.back().find(L"加为好友：" + user.nickname) == 0,
           "log: \"" + Utf8(log.empty() ? std::wstring() : log.back()) + "\"");
-    Click(ctl::View);
+    Require(m_search.Click(ctl::View));
     const auto log2 = m_client.LogLines();
     Check(!log2.empty() && log2.back().find(L"查看资料：" + user.nickname) == 0 &&
           log2.back().find(user.company) != std::wstring::npos,
           "log: \"" + Utf8(log2.empty() ? std::wstring() : log2.back()) + "\"");
     if (own >= 0) {
-        SelectRow(ctl::ListUser, own);
+        Require(m_search.SelectRow(ctl::ListUser, own));
         CheckEnabled(ctl::Add, false, "加为好友 on the signed-in user's own row");
         CheckEnabled(ctl::View, true, "查看资料 on the own row");
+    } else {
+        // Away and back: selecting the row that is selected already changes nothing.
+        Require(m_search.SelectRow(ctl::ListUser, stranger == 0 ? rows - 1 : 0));
     }
-    SelectRow(ctl::ListUser, stranger);
+    Require(m_search.SelectRow(ctl::ListUser, stranger));
     CheckEnabled(ctl::Add, false, "加为好友 on " + Utf8(user.nickname) + " selected again");
     CheckEnabled(ctl::View, true, "查看资料 on the new friend");
-    End();
 }
 
 void Tour::ZoneSearch() {
-    Begin("ZoneSearch", L"zone-search");
-    ClickTab(1);
-    Check(SendMessageW(Control(ctl::Tab), TCM_GETCURSEL, 0, 0) == 1, "zones tab in front");
-    Check(Checked(ctl::RadioZoneById), "by-ID radio checked");
+    Require(m_search.ClickTab(ctl::Tab, 1));
+    Check(m_search.SelectedTab(ctl::Tab) == 1, "zones tab in front");
+    Check(m_search.Checked(ctl::RadioZoneById), "by-ID radio checked");
     CheckEnabled(ctl::EditZoneId, true, "zone ID edit");
+    CheckFocus(ctl::EditZoneId, "the zone ID edit");
     CheckEnabled(ctl::EditZoneName, false, "zone name edit");
     CheckEnabled(ctl::ComboIndustry, false, "industry box");
     CheckShown(ctl::ListUser, false, "user list");
-    HWND combo = Control(ctl::ComboIndustry);
     const auto& industries = m_directory.Industries();
-    bool listed = SendMessageW(combo, CB_GETCOUNT, 0, 0) == static_cast<LRESULT>(industries.size() + 1);
-    auto item = [&](int i) {
-        wchar_t text[64] = {};
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 64) SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        return std::wstring(text);
-    };
-    listed = listed && item(0) == L"----不限行业----";
+    bool listed = m_search.ComboCount(ctl::ComboIndustry) == static_cast<int>(industries.size() + 1) &&
+                  m_search.ComboItem(ctl::ComboIndustry, 0) == L"----不限行业----";
     for (std::size_t i = 0; listed && i < industries.size(); ++i)
-        listed = item(static_cast<int>(i) + 1) == industries[i];
+        listed = m_search.ComboItem(ctl::ComboIndustry, static_cast<int>(i) + 1) == industries[i];
     Check(listed, "industry box lists ----不限行业---- and the client's " + std::to_string(industries.size()) + " industries");
 
     // The name fragment and industry with the most zones, so the page has something to show.
@@ -637,116 +424,114 @@ void Tour::ZoneSearch() {
     m_industryItem = industry + 1;
     const auto matches = m_directory.ZonesByName(m_zoneName, industry);
 
-    Click(ctl::RadioZoneByName);
+    Require(m_search.Click(ctl::RadioZoneByName));
     CheckEnabled(ctl::EditZoneName, true, "zone name edit");
     CheckEnabled(ctl::ComboIndustry, true, "industry box");
     CheckEnabled(ctl::EditZoneId, false, "zone ID edit");
-    Type(ctl::EditZoneName, m_zoneName);
-    Check(Choose(ctl::ComboIndustry, m_industryItem), "industry " + Utf8(industries[industry]) + " chosen");
-    Click(ctl::Find);
-    const bool arrived = PumpUntil([&] {
-        return Shown(Control(ctl::ListZone)) && Rows(ctl::ListZone) > 0 && Text(Control(ctl::NextPage)) == L"下一页";
-    }, m_wait);
-    Check(arrived, "zones named \"" + Utf8(m_zoneName) + "\" in " + Utf8(industries[industry]) + " arrived");
+    Require(m_search.Type(ctl::EditZoneName, m_zoneName));
+    Require(m_search.Choose(ctl::ComboIndustry, m_industryItem));
+    Check(windriver::LabelsSitOnTheirBackground(Window(), windriver::kZoneFormLabels), "labels drawn on the page");
+    Require(m_search.Click(ctl::Find));
+    CheckText(ctl::Find, L"正在查找", "Find while the query is out");
+    Answer();
+    WaitFor([&] { return m_search.Shown(ctl::ListZone) && m_search.RowCount(ctl::ListZone) > 0; },
+            "zones named \"" + Utf8(m_zoneName) + "\" in " + Utf8(industries[industry]) + " arriving");
     const std::size_t expected = std::min({matches.size(), m_options.batch, std::size_t{kPageSize}});
-    const int rows = Rows(ctl::ListZone);
+    const int rows = m_search.RowCount(ctl::ListZone);
     bool same = rows == static_cast<int>(expected);
     for (int r = 0; same && r < rows; ++r) {
         const ZoneInfo& zone = *matches[r];
-        same = Cell(ctl::ListZone, r, 0) == std::to_wstring(zone.id) && Cell(ctl::ListZone, r, 1) == zone.name &&
-               Cell(ctl::ListZone, r, 2) == industries[industry];
+        same = m_search.Cell(ctl::ListZone, r, 0) == std::to_wstring(zone.id) &&
+               m_search.Cell(ctl::ListZone, r, 1) == zone.name && m_search.Cell(ctl::ListZone, r, 2) == industries[industry];
     }
     Check(same, std::to_string(expected) + " zones listed with ID, name and industry " + Utf8(industries[industry]) +
-          (same ? "" : " (" + std::to_string(rows) + " rows, first \"" + Utf8(Cell(ctl::ListZone, 0, 1)) + "\")"));
+          (same ? "" : " (" + std::to_string(rows) + " rows, first \"" + Utf8(m_search.Cell(ctl::ListZone, 0, 1)) + "\")"));
     CheckText(ctl::PageLabel, L"第1页", "page label");
     CheckText(ctl::Add, L"加入商圈", "Add");
     CheckShown(ctl::ListUser, false, "user list");
+    CheckFocus(ctl::ListZone, "the zone list");
 
     int row = -1;
     for (int r = 0; r < rows && r < static_cast<int>(matches.size()); ++r)
         if (!m_client.IsZoneMember(matches[r]->id)) { row = r; break; }
-    Check(row >= 0, "a zone the client has not joined");
-    if (row < 0) return End();
+    Require(Result::Check(row >= 0, "no zone the client has not joined"));
     const ZoneInfo& zone = *matches[row];
-    SelectRow(ctl::ListZone, row);
+    Require(m_search.SelectRow(ctl::ListZone, row));
     CheckEnabled(ctl::Add, true, "加入商圈 for " + Utf8(zone.name));
-    Click(ctl::Add);
+    Require(m_search.Click(ctl::Add));
     m_joinedZone = zone.id;
     Check(m_client.IsZoneMember(zone.id), "the client joined " + Utf8(zone.name));
-    Click(ctl::View);
+    Require(m_search.Click(ctl::View));
     const auto log = m_client.LogLines();
     Check(log.size() >= 2 && log[log.size() - 2].find(L"加入商圈：" + zone.name) == 0 &&
           log.back().find(L"查看商圈资料：" + zone.name) == 0,
           "log: \"" + Utf8(log.size() >= 2 ? log[log.size() - 2] : L"") + "\", \"" +
           Utf8(log.empty() ? std::wstring() : log.back()) + "\"");
-    SelectRow(ctl::ListZone, row);
+    // Selected again after another row, as a user clicks away and back: selecting the row that is
+    // selected already changes nothing, so nothing is asked again.
+    Require(m_search.SelectRow(ctl::ListZone, row == 0 ? rows - 1 : 0));
+    Require(m_search.SelectRow(ctl::ListZone, row));
     CheckEnabled(ctl::Add, false, "加入商圈 on " + Utf8(zone.name) + " selected again");
-    End();
 }
 
 void Tour::BadZoneId() {
-    Begin("BadZoneId", L"bad-zone-id");
-    Click(ctl::Back);
+    m_picture = false;  // the pictures are taken while the box is up
+    Require(m_search.Click(ctl::Back));
     CheckShown(ctl::ListZone, false, "zone list after Back");
-    Click(ctl::RadioZoneById);
-    Type(ctl::EditZoneId, L"12a");
-    m_camera.Arm(Window(), Picture(), Picture(L"-box"));
-    Click(ctl::Find);
-    PumpUntil([&] { return m_camera.Done(); }, m_wait);
-    CheckBox(L"请输入查询条件", L"查询错误");
-    DispatchPending();
+    CheckFocus(ctl::EditZoneName, "the zone name edit (searched by name)");
+    Require(m_search.Click(ctl::RadioZoneById));
+    Require(m_search.Type(ctl::EditZoneId, L"12a"));
+    const std::size_t boxes = m_boxes.Seen().size();
+    Require(m_search.Click(ctl::Find));  // returns once the box is closed
+    CheckBox(boxes, L"请输入查询条件", L"查询错误");
     CheckEnabled(ctl::Find, true, "Find after the box");
     CheckText(ctl::Find, L"查找", "Find");
     CheckText(ctl::EditZoneId, L"12a", "zone ID edit (kept)");
     CheckShown(ctl::ListZone, false, "zone list");
-    End(false);
 }
 
 void Tour::NotSignedIn() {
-    Begin("NotSignedIn", L"not-signed-in");
-    Click(m_client.Control(demo_ids::SignInOut), "the client's 注销 button");
+    m_picture = false;
+    Require(m_search.Click(m_client.Control(demo_ids::SignInOut), "the client's 注销 button"));
     Check(!m_client.IsSignedIn(), "the client signed out");
-    Check(Text(m_client.Control(demo_ids::SignInOut)) == L"登录", "the client's button reads 登录");
-    Click(ctl::RadioZoneByName);
-    Type(ctl::EditZoneName, m_zoneName);
-    Choose(ctl::ComboIndustry, m_industryItem);
-    m_camera.Arm(Window(), Picture(), Picture(L"-box"));
-    Click(ctl::Find);
-    PumpUntil([&] { return m_camera.Done(); }, m_wait);
-    CheckBox(L"请先登录！", L"查询失败");
-    DispatchPending();
+    Check(windriver::WindowText(m_client.Control(demo_ids::SignInOut)) == L"登录", "the client's button reads 登录");
+    Require(m_search.Click(ctl::RadioZoneByName));
+    Require(m_search.Type(ctl::EditZoneName, m_zoneName));
+    Require(m_search.Choose(ctl::ComboIndustry, m_industryItem));
+    const std::size_t boxes = m_boxes.Seen().size();
+    Require(m_search.Click(ctl::Find));
+    CheckBox(boxes, L"请先登录！", L"查询失败");
     CheckEnabled(ctl::Find, true, "Find (nothing was sent)");
     CheckText(ctl::Find, L"查找", "Find");
     CheckEnabled(ctl::Tab, true, "tab control");
-    Click(m_client.Control(demo_ids::SignInOut), "the client's 登录 button");
+    Require(m_search.Click(m_client.Control(demo_ids::SignInOut), "the client's 登录 button"));
     Check(m_client.IsSignedIn(), "the client signed in again");
-    End(false);
 }
 
 void Tour::QueryFailed() {
-    Begin("QueryFailed", L"query-failed");
+    m_picture = false;
     const QZP::TransportSettings saved = m_transmit.GetSettings();
     QZP::TransportSettings failing = saved;
     failing.failureRate = 1.0;
     m_transmit.SetSettings(failing);
-    m_camera.Arm(Window(), Picture(), Picture(L"-box"));
-    Click(ctl::Find);
-    if (Busy()) CheckText(ctl::Find, L"正在查找", "Find while the query is out");
-    PumpUntil([&] { return m_camera.Done(); }, m_wait);
-    CheckBox(L"查询失败，服务器连接超时！", L"查询失败");
-    PumpUntil([&] { return Text(Control(ctl::Find)) == L"查找" && IsWindowEnabled(Control(ctl::Find)); }, m_wait);
+    const std::size_t boxes = m_boxes.Seen().size();
+    Require(m_search.Click(ctl::Find));
+    CheckText(ctl::Find, L"正在查找", "Find while the query is out");
+    Answer();
+    WaitFor([&] { return m_boxes.Seen().size() > boxes; }, "a box saying the query failed");
+    CheckBox(boxes, L"查询失败，服务器连接超时！", L"查询失败");
+    WaitFor([&] { return Text(ctl::Find) == L"查找" && m_search.Enabled(ctl::Find); }, "Find coming back");
     CheckEnabled(ctl::Find, true, "Find after the failure");
     CheckText(ctl::Find, L"查找", "Find");
     CheckEnabled(ctl::Tab, true, "tab control");
     CheckShown(ctl::ListZone, false, "zone list");
     m_transmit.SetSettings(saved);
-    End(false);
 }
 
 void Tour::ClientLog() {
-    Begin("ClientLog", L"client");
-    Click(ctl::Close);
-    Check(PumpUntil([&] { return !Shown(Window()); }, m_wait), "关闭 hid the search window");
+    m_picture = false;
+    Require(m_search.Click(ctl::Close));
+    WaitFor([&] { return !::IsWindowVisible(Window()); }, "关闭 hiding the search window");
     const auto log = m_client.LogLines();
     auto has = [&](const std::wstring& start) {
         return std::any_of(log.begin(), log.end(), [&](const std::wstring& l) { return l.find(start) == 0; });
@@ -758,9 +543,8 @@ void Tour::ClientLog() {
     Check(zone && has(L"加入商圈：" + zone->name), "log has the joined zone");
     Check(zone && has(L"查看商圈资料：" + zone->name), "log has the zone's profile");
     Check(has(L"已注销") && has(L"已登录"), "log has signing out and in");
-    const bool saved = SaveWindowPng(m_client.Window(), Picture());
+    const bool saved = windriver::SaveWindowPng(m_client.Window(), Picture());
     Check(saved, "picture " + Utf8(m_pictureName) + ".png");
-    End(false);
 }
 
 // Makes the folder and the folders above it that are missing.
@@ -786,7 +570,7 @@ int Tour::Run() {
         std::fclose(m_log);
         return 2;
     }
-    if (!m_camera.Installed()) {
+    if (!m_boxes.Installed()) {
         Line("FAIL 00 Options: no hook for message boxes");
         std::fclose(m_log);
         return 2;
@@ -795,17 +579,42 @@ int Tour::Run() {
     QZP::TransportSettings settings = m_transmit.GetSettings();
     settings.failureRate = 0.0;
     m_transmit.SetSettings(settings);
+    // The window with a box over it, and the box, as each box shows.
+    m_boxes.OnShown([this](HWND box) {
+        Check(windriver::SaveWindowPng(Window(), Picture()), "picture of the window with its box " + Utf8(m_pictureName) + ".png");
+        Check(windriver::SaveWindowPng(box, Picture(L"-box")), "picture of the box " + Utf8(m_pictureName) + "-box.png");
+    });
 
-    UsersForm();
-    NickSearch();
-    NextPageFromCache();
-    RequeryPastCache();
-    AddFriend();
-    ZoneSearch();
-    BadZoneId();
-    NotSignedIn();
-    QueryFailed();
-    ClientLog();
+    const struct {
+        const char* name;
+        const wchar_t* picture;
+        StepFn step;
+    } steps[] = {
+        {"UsersForm", L"users-form", &Tour::UsersForm},
+        {"NickSearch", L"nick-search", &Tour::NickSearch},
+        {"NextPageFromCache", L"next-page-cache", &Tour::NextPageFromCache},
+        {"RequeryPastCache", L"requery", &Tour::RequeryPastCache},
+        {"AddFriend", L"add-friend", &Tour::AddFriend},
+        {"ZoneSearch", L"zone-search", &Tour::ZoneSearch},
+        {"BadZoneId", L"bad-zone-id", &Tour::BadZoneId},
+        {"NotSignedIn", L"not-signed-in", &Tour::NotSignedIn},
+        {"QueryFailed", L"query-failed", &Tour::QueryFailed},
+        {"ClientLog", L"client", &Tour::ClientLog},
+    };
+    std::size_t done = 0;
+    try {
+        for (; done < std::size(steps); ++done) RunStep(steps[done].name, steps[done].picture, steps[done].step);
+    } catch (const windriver::StepFailed&) {
+        // Every later step would start from a window this one did not leave as it should.
+        for (++done; done < std::size(steps); ++done) {
+            ++m_step;
+            ++m_failedSteps;
+            char line[128];
+            std::snprintf(line, sizeof line, "FAIL %02d %s: not run, an earlier step broke off", m_step,
+                          steps[done].name);
+            Line(line);
+        }
+    }
 
     char summary[96];
     std::snprintf(summary, sizeof summary, "%d of %d steps showed what they should", m_step - m_failedSteps, m_step);
@@ -816,8 +625,8 @@ int Tour::Run() {
 
 }  // namespace
 
-int RunTour(DemoClient& client, const DemoDirectory& directory, QZP::QZTransmit& transmit,
-            const DemoOptions& options) {
-    Tour tour(client, directory, transmit, options);
+int RunTour(DemoClient& client, const DemoDirectory& directory, TourServices services,
+            QZP::QZTransmit& transmit, const DemoOptions& options) {
+    Tour tour(client, directory, services, transmit, options);
     return tour.Run();
 }

@@ -64,11 +64,19 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
 
+    // A client that draws itself at the desktop's DPI, as clients on 125 % to 200 % desktops do:
+    // the search window then lays itself out at that DPI too.
+    SetProcessDPIAware();
+
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
 
     DemoDirectory directory;
     QZP::DirectoryService service(directory.Users(), directory.Zones());
+    // The tour holds every query until it has looked at the busy window, then lets the directory
+    // answer it; a person gets the directory's answers straight away.
+    QZP::ScriptedService held;
+    const bool tour = !options.tourDir.empty();
     QZP::TransportSettings settings;
     settings.batchSize = options.batch;
     settings.overlap = options.overlap;
@@ -76,21 +84,21 @@ int wmain(int argc, wchar_t** argv) {
     settings.failureRate = options.failureRate;
     settings.selfId = directory.SelfId();
     settings.signedIn = true;
-    QZP::QZTransmit transmit(service, settings);
+    QZP::QZTransmit transmit(tour ? static_cast<QZP::SearchService&>(held) : service, settings);
 
     int result = 0;
     {
         DemoClient client(directory, transmit);
-        if (!client.Create(options.tourDir.empty() ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE)) {
+        if (!client.Create(tour ? SW_SHOWNOACTIVATE : SW_SHOWNORMAL)) {
             PrintUtf8(stderr, L"SearchDemo: the main window could not be created\n");
             return 1;
         }
-        if (options.tourDir.empty()) {
+        if (!tour) {
             result = RunInteractive();
         } else {
             const DWORD limitMs = 120000 + 40 * options.latencyMs;
             CloseHandle(CreateThread(nullptr, 0, &Watchdog, reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(limitMs)), 0, nullptr));
-            result = RunTour(client, directory, transmit, options);
+            result = RunTour(client, directory, TourServices{held, service}, transmit, options);
             client.Close();
         }
     }

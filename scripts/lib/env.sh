@@ -9,6 +9,8 @@ SEARCH_PACKAGES=(cmake make g++ libboost-dev googletest libgtest-dev libgmock-de
   x11-utils unzip)
 # clang and its libFuzzer runtime, for scripts/fuzz.
 SEARCH_PACKAGES+=(clang libclang-rt-dev)
+# The Chinese locale the Wine programs run in (cmake/wine-session generates it).
+SEARCH_PACKAGES+=(locales)
 
 log() { printf '%s\n' "$*" >&2; }
 
@@ -55,18 +57,27 @@ build_jobs() {
 }
 
 # The Wine session of one Windows build tree (cmake/wine-session): its prefix, a virtual display
-# and one persistent wineserver. start_wine_env also exports WINEPREFIX and DISPLAY, so that the
-# caller can run `wine PROGRAM` itself; stop_wine_env ends every session this shell started.
+# and one persistent wineserver. start_wine_env also exports what a Wine program of that tree runs
+# with (cmake/wine-env, DISPLAY), so that the caller can run `wine PROGRAM` itself; stop_wine_env
+# ends every session this shell started.
 WINE_SESSIONS=()
 start_wine_env() {
-  local dir=${1:-$ROOT/build/windows}
-  WINE_SESSIONS+=("$dir")
-  "$ROOT/cmake/wine-session" start "$dir" || return 1
+  local build=${1:-$ROOT/build/windows}
+  WINE_SESSIONS+=("$build")
+  "$ROOT/cmake/wine-session" start "$build" || return 1
   local SESSION_DISPLAY= SESSION_XVFB_PID=
   # shellcheck source=/dev/null
-  . "$dir/wine/session"
-  export WINEPREFIX="$dir/wineprefix" DISPLAY="$SESSION_DISPLAY"
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  . "$build/wine/session"
+  # shellcheck source=../../cmake/wine-env
+  . "$ROOT/cmake/wine-env"
+  export DISPLAY="$SESSION_DISPLAY"
+}
+
+# set_desktop_dpi DPI: the DPI of the desktop for the Wine programs started from now on (Wine reads
+# it as a program starts): 120, 144 and 192 are the 125 %, 150 % and 200 % of a client's display.
+# The next session start puts back 96.
+set_desktop_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
 }
 
 stop_wine_env() {

@@ -80,7 +80,33 @@ private:
     void ShowPageOf(int nTab);
     LRESULT OnBatchDropped(WPARAM wParam, LPARAM lParam);
 
-    void PlaceControls();
+    // Pixels of the layout, given for 96 DPI, at the window's DPI.
+    class LayoutScale {
+    public:
+        explicit LayoutScale(UINT nDpi);
+        int operator()(int nPixelsAt96) const;
+
+    private:
+        int m_nDpi;
+    };
+    // The steps of OnInitDialog, in their order.
+    void CreateDialogFont(const LayoutScale& scale);
+    void SetWindowIcons();
+    void BindTab();
+    static CSkinStatic::SkinStaticInfo PageLabelSkin();
+    void BindControls();
+    static CSkinComboBox::SkinComboBoxInfo IndustryBoxSkin();
+    static CSkinGroupBox::SkinGroupBoxInfo GroupBoxSkin();
+    void LimitEdits();
+    void ApplyDialogFont();
+    void BuildListColumns(const LayoutScale& scale);
+    void BuildTabItems();
+    void FillIndustries();
+    void PlaceControls(const LayoutScale& scale);
+    void SizeWindow(const LayoutScale& scale);
+    // Where the keyboard starts in the view shown: the edit of the checked radio in a form, the
+    // list in a result view; null when nothing there can take it.
+    CWnd* ViewFocusControl();
     template <class Set>
     void ReceiveResults(int nTab, TabResults<Set>& results, bool ok, const Set& batch);
     // Takes the oldest reply the callbacks left and acts on it.

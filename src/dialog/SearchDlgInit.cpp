@@ -1,4 +1,8 @@
 // OnInitDialog: binding, skin keys, font, lists, tabs, the industry box and the pixel layout.
+//
+// Every figure of the layout is given for 96 DPI and scaled by the window's DPI: at 96 each one
+// comes out exactly as given, and at 144 (150 %) the window, its font, its controls and its
+// columns are all half as large again, as everything else on such a desktop is.
 #include "SearchDlg.h"
 #include "SearchStrings.h"
 #include "resource.h"
@@ -7,6 +11,10 @@ namespace {
 // The window's fixed outer size, whatever the template's dialog units give.
 constexpr int kWindowWidth = 400;
 constexpr int kWindowHeight = 300;
+
+constexpr int kFontHeight = 12;  // cell height of the dialog font
+constexpr int kTabItemWidth = 68;
+constexpr int kTabItemHeight = 25;
 
 // Criteria form: three rows 40 apart; radios at x 60, inputs at x 190 two pixels higher.
 constexpr int kFormRowTop = 80;
@@ -26,6 +34,8 @@ constexpr int kListY = 35;
 constexpr int kListWidth = 350;
 constexpr int kListHeight = 160;
 constexpr int kPagerY = kListY + kListHeight + 10;
+constexpr int kPageLabelWidth = 40;
+constexpr int kPageLabelHeight = 18;
 constexpr int kPagerButtonWidth = 60;
 constexpr int kPagerButtonHeight = 20;
 constexpr int kPagerStride = 70;
@@ -37,18 +47,73 @@ constexpr int kCommandStride = 90;
 constexpr int kBackX = 93;
 
 constexpr int RowY(int row) { return kFormRowTop + row * kFormRowPitch; }
+
+// The window's DPI: what a DPI-aware client's window is drawn at, and 96 in a client that is not
+// (the system then stretches the whole window itself). Systems before Windows 10 have no
+// per-window DPI; their one DPI is the screen's.
+UINT WindowDpi(HWND hWnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(hWnd))
+            return dpi;
+    }
+    HDC hdc = ::GetDC(hWnd);
+    const int dpi = hdc ? ::GetDeviceCaps(hdc, LOGPIXELSY) : 0;
+    if (hdc)
+        ::ReleaseDC(hWnd, hdc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
 }  // namespace
+
+CSearchDlg::LayoutScale::LayoutScale(UINT nDpi) : m_nDpi(static_cast<int>(nDpi)) {}
+
+int CSearchDlg::LayoutScale::operator()(int nPixelsAt96) const {
+    return ::MulDiv(nPixelsAt96, m_nDpi, USER_DEFAULT_SCREEN_DPI);
+}
 
 BOOL CSearchDlg::OnInitDialog() {
     CSkinDialog::OnInitDialog();
+    const LayoutScale scale(WindowDpi(m_hWnd));
 
-    m_font.Attach(::CreateFontW(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0,
-                                FF_SWISS | DEFAULT_PITCH, L"宋体"));
+    CreateDialogFont(scale);
+    SetWindowIcons();
+    BindTab();
+    // The page label gets its skin before it is bound; the control keeps it until then.
+    m_staticPage.SetSkinKey(PageLabelSkin());
+    m_tab.SetItemSize(scale(kTabItemWidth), scale(kTabItemHeight));
+    m_tab.SetMinTabWidth(scale(kTabItemWidth));
+    BindControls();
+    m_comboIndustry.SetSkinKey(IndustryBoxSkin());
+    m_groupExact.SetSkinKey(GroupBoxSkin());
+    LimitEdits();
+    ApplyDialogFont();
+    BuildListColumns(scale);
+    BuildTabItems();
+    FillIndustries();
+    PlaceControls(scale);
+    SizeWindow(scale);
 
+    m_hWndResults = m_hWnd;
+    m_replies.Open();
+    // The dialog manager leaves the focus alone; the view decides where it goes (UpdateControls).
+    return FALSE;
+}
+
+void CSearchDlg::CreateDialogFont(const LayoutScale& scale) {
+    m_font.Attach(::CreateFontW(scale(kFontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                ANSI_CHARSET, 0, 0, 0, FF_SWISS | DEFAULT_PITCH, L"宋体"));
+}
+
+void CSearchDlg::SetWindowIcons() {
+    // The module's own file, found by name: a client may load it from anywhere.
     HICON hIcon = ::LoadIconW(::GetModuleHandleW(L"Search.dll"), MAKEINTRESOURCEW(IDI_SEARCH));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hIcon));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hIcon));
+    SetIcon(hIcon, FALSE);
+    SetIcon(hIcon, TRUE);
+}
 
+void CSearchDlg::BindTab() {
     m_tab.SubclassDlgItem(IDC_TAB, this);
     CSkinTabCtrl::SkinTabCtrlInfo tabSkin;
     tabSkin.nBackground = 10000035;
@@ -56,16 +121,16 @@ BOOL CSearchDlg::OnInitDialog() {
     tabSkin.nItemSelected = 20000013;
     tabSkin.nBorder = 10000036;
     m_tab.SetSkinKey(tabSkin);
+}
 
-    // The page label gets its skin before it is bound; the control keeps it until then.
+CSkinStatic::SkinStaticInfo CSearchDlg::PageLabelSkin() {
     CSkinStatic::SkinStaticInfo pageSkin;
     pageSkin.nBackground = 10000035;
     pageSkin.nText = 10000035;
-    m_staticPage.SetSkinKey(pageSkin);
+    return pageSkin;
+}
 
-    m_tab.SendMessage(TCM_SETITEMSIZE, 0, MAKELPARAM(68, 25));
-    m_tab.SendMessage(TCM_SETMINTABWIDTH, 0, 68);
-
+void CSearchDlg::BindControls() {
     m_listUser.SubclassDlgItem(IDC_LIST_USER, this);
     m_listZone.SubclassDlgItem(IDC_LIST_ZONE, this);
     m_staticPage.SubclassDlgItem(IDC_STATIC_PAGE, this);
@@ -92,13 +157,17 @@ BOOL CSearchDlg::OnInitDialog() {
     m_staticCriteria.SubclassDlgItem(IDC_STATIC_CRITERIA, this);
     m_separator.SubclassDlgItem(IDC_SEPARATOR, this);
     m_groupExact.SubclassDlgItem(IDC_GROUP_EXACT, this);
+}
 
+CSkinComboBox::SkinComboBoxInfo CSearchDlg::IndustryBoxSkin() {
     CSkinComboBox::SkinComboBoxInfo comboSkin;
     comboSkin.nFrame = 123456;
     comboSkin.nButton = 10000099;
     comboSkin.nList = 10000046;
-    m_comboIndustry.SetSkinKey(comboSkin);
+    return comboSkin;
+}
 
+CSkinGroupBox::SkinGroupBoxInfo CSearchDlg::GroupBoxSkin() {
     CSkinGroupBox::SkinGroupBoxInfo groupSkin;
     groupSkin.nTitle = 10000037;
     groupSkin.nTopLeft = 10000038;
@@ -106,14 +175,18 @@ BOOL CSearchDlg::OnInitDialog() {
     groupSkin.nBottomLeft = 10000041;
     groupSkin.nBottomRight = 10000040;
     groupSkin.nEdge = 10000039;
-    m_groupExact.SetSkinKey(groupSkin);
+    return groupSkin;
+}
 
-    m_editZoneName.SendMessage(EM_LIMITTEXT, 26);
-    m_editNick.SendMessage(EM_LIMITTEXT, 13);
-    m_editCompany.SendMessage(EM_LIMITTEXT, 10);
-    m_editZoneId.SendMessage(EM_LIMITTEXT, 25);
-    m_editAccount.SendMessage(EM_LIMITTEXT, 25);
+void CSearchDlg::LimitEdits() {
+    m_editZoneName.LimitText(26);
+    m_editNick.LimitText(13);
+    m_editCompany.LimitText(10);
+    m_editZoneId.LimitText(25);
+    m_editAccount.LimitText(25);
+}
 
+void CSearchDlg::ApplyDialogFont() {
     // The company radio and edit, the criteria heading, the separator and the group box keep
     // the template's font.
     CWnd* const fontedControls[] = {
@@ -124,76 +197,78 @@ BOOL CSearchDlg::OnInitDialog() {
         &m_editZoneName, &m_comboIndustry,
     };
     for (CWnd* pControl : fontedControls)
-        pControl->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), TRUE);
+        pControl->SetFont(&m_font, TRUE);
+}
 
+void CSearchDlg::BuildListColumns(const LayoutScale& scale) {
     // Every column goes in at position 0, so they read left to right in the opposite order and
     // column index equals subitem index.
     m_pList[0] = &m_listUser;
-    m_listUser.InsertColumn(0, search_text::kColCompany, LVCFMT_LEFT, 80, 3);
-    m_listUser.InsertColumn(0, search_text::kColState, LVCFMT_LEFT, 80, 2);
-    m_listUser.InsertColumn(0, search_text::kColNickname, LVCFMT_LEFT, 80, 1);
-    m_listUser.InsertColumn(0, search_text::kColAccount, LVCFMT_LEFT, 100, 0);
+    m_listUser.InsertColumn(0, search_text::kColCompany, LVCFMT_LEFT, scale(80), 3);
+    m_listUser.InsertColumn(0, search_text::kColState, LVCFMT_LEFT, scale(80), 2);
+    m_listUser.InsertColumn(0, search_text::kColNickname, LVCFMT_LEFT, scale(80), 1);
+    m_listUser.InsertColumn(0, search_text::kColAccount, LVCFMT_LEFT, scale(100), 0);
     m_pList[1] = &m_listZone;
-    m_listZone.InsertColumn(0, search_text::kColIndustry, LVCFMT_LEFT, 80, 2);
-    m_listZone.InsertColumn(0, search_text::kColZoneName, LVCFMT_LEFT, 80, 1);
-    m_listZone.InsertColumn(0, search_text::kColZoneId, LVCFMT_LEFT, 180, 0);
-    for (CListCtrl* pList : m_pList) {
-        const LRESULT style = pList->SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE);
-        pList->SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style | LVS_EX_FULLROWSELECT);
-    }
+    m_listZone.InsertColumn(0, search_text::kColIndustry, LVCFMT_LEFT, scale(80), 2);
+    m_listZone.InsertColumn(0, search_text::kColZoneName, LVCFMT_LEFT, scale(80), 1);
+    m_listZone.InsertColumn(0, search_text::kColZoneId, LVCFMT_LEFT, scale(180), 0);
+    for (CListCtrl* pList : m_pList)
+        pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+}
 
+void CSearchDlg::BuildTabItems() {
     m_tab.InsertItem(TCIF_TEXT, 0, search_text::kTabUsers, 0, 0);
     m_tab.InsertItem(TCIF_TEXT, 1, search_text::kTabZones, 0, 0);
+}
 
+void CSearchDlg::FillIndustries() {
     // Unsorted: item 0 is "any industry", item i is industry code i - 1.
     m_comboIndustry.AddString(search_text::kAnyIndustry);
     for (const std::wstring& industry : m_industries)
         m_comboIndustry.AddString(industry.c_str());
-
-    PlaceControls();
-
-    RECT rc;
-    GetWindowRect(&rc);
-    MoveWindow(rc.left, rc.top, kWindowWidth, kWindowHeight, TRUE);
-
-    m_hWndResults = m_hWnd;
-    m_replies.Open();
-    return FALSE;
 }
 
-void CSearchDlg::PlaceControls() {
-    m_staticCriteria.MoveWindow(40, 50, 70, 18);
-    m_separator.MoveWindow(100, 59, 250, 1);
+void CSearchDlg::PlaceControls(const LayoutScale& scale) {
+    const auto place = [&scale](CWnd& control, int x, int y, int width, int height) {
+        control.MoveWindow(scale(x), scale(y), scale(width), scale(height));
+    };
+    place(m_staticCriteria, 40, 50, 70, 18);
+    place(m_separator, 100, 59, 250, 1);
     m_radioOnline.ShowWindow(SW_HIDE);
-    m_radioCompany.MoveWindow(kRadioX, RowY(0), kRadioWidth, kRadioHeight);
-    m_radioNick.MoveWindow(kRadioX, RowY(1), kRadioWidth, kRadioHeight);
-    m_radioAccount.MoveWindow(kRadioX, RowY(2), kRadioWidth, kRadioHeight);
+    place(m_radioCompany, kRadioX, RowY(0), kRadioWidth, kRadioHeight);
+    place(m_radioNick, kRadioX, RowY(1), kRadioWidth, kRadioHeight);
+    place(m_radioAccount, kRadioX, RowY(2), kRadioWidth, kRadioHeight);
     // Bottom row first, stepping up: account, nickname, company.
     CSkinEdit* const userEdits[] = {&m_editAccount, &m_editNick, &m_editCompany};
     for (int i = 0; i < 3; ++i)
-        userEdits[i]->MoveWindow(kInputX, RowY(2 - i) - 2, kInputWidth, kEditHeight);
-    m_groupExact.MoveWindow(50, 90, 300, 110);
+        place(*userEdits[i], kInputX, RowY(2 - i) - 2, kInputWidth, kEditHeight);
+    place(m_groupExact, 50, 90, 300, 110);
     m_groupExact.ShowWindow(SW_HIDE);
-    m_radioZoneById.MoveWindow(kRadioX, RowY(0), kRadioWidth, kRadioHeight);
-    m_radioZoneByName.MoveWindow(kRadioX, RowY(1), kRadioWidth, kRadioHeight);
-    m_staticIndustry.MoveWindow(kIndustryLabelX, RowY(2), kRadioWidth, kRadioHeight);
-    m_comboIndustry.MoveWindow(kInputX, RowY(2) - 2, kInputWidth, kComboHeight);
-    m_editZoneName.MoveWindow(kInputX, RowY(1) - 2, kInputWidth, kEditHeight);
-    m_editZoneId.MoveWindow(kInputX, RowY(0) - 2, kInputWidth, kEditHeight);
-    m_listUser.MoveWindow(kListX, kListY, kListWidth, kListHeight);
-    m_listZone.MoveWindow(kListX, kListY, kListWidth, kListHeight);
-    m_staticPage.MoveWindow(kListX, kPagerY, 40, 18);
-    m_btnView.MoveWindow(kViewButtonX, kPagerY, kPagerButtonWidth, kPagerButtonHeight);
-    m_btnPrevPage.MoveWindow(kViewButtonX + kPagerStride, kPagerY, kPagerButtonWidth,
-                             kPagerButtonHeight);
-    m_btnNextPage.MoveWindow(kViewButtonX + 2 * kPagerStride, kPagerY, kPagerButtonWidth,
-                             kPagerButtonHeight);
-    m_btnBack.MoveWindow(kBackX, kCommandY, kCommandWidth, kCommandHeight);
-    m_btnFind.MoveWindow(kBackX + kCommandStride, kCommandY, kCommandWidth, kCommandHeight);
+    place(m_radioZoneById, kRadioX, RowY(0), kRadioWidth, kRadioHeight);
+    place(m_radioZoneByName, kRadioX, RowY(1), kRadioWidth, kRadioHeight);
+    place(m_staticIndustry, kIndustryLabelX, RowY(2), kRadioWidth, kRadioHeight);
+    place(m_comboIndustry, kInputX, RowY(2) - 2, kInputWidth, kComboHeight);
+    place(m_editZoneName, kInputX, RowY(1) - 2, kInputWidth, kEditHeight);
+    place(m_editZoneId, kInputX, RowY(0) - 2, kInputWidth, kEditHeight);
+    place(m_listUser, kListX, kListY, kListWidth, kListHeight);
+    place(m_listZone, kListX, kListY, kListWidth, kListHeight);
+    place(m_staticPage, kListX, kPagerY, kPageLabelWidth, kPageLabelHeight);
+    place(m_btnView, kViewButtonX, kPagerY, kPagerButtonWidth, kPagerButtonHeight);
+    place(m_btnPrevPage, kViewButtonX + kPagerStride, kPagerY, kPagerButtonWidth, kPagerButtonHeight);
+    place(m_btnNextPage, kViewButtonX + 2 * kPagerStride, kPagerY, kPagerButtonWidth,
+          kPagerButtonHeight);
+    place(m_btnBack, kBackX, kCommandY, kCommandWidth, kCommandHeight);
+    place(m_btnFind, kBackX + kCommandStride, kCommandY, kCommandWidth, kCommandHeight);
     // Add shares Find's place; the two are never shown together.
-    m_btnAdd.MoveWindow(kBackX + kCommandStride, kCommandY, kCommandWidth, kCommandHeight);
-    m_btnClose.MoveWindow(kBackX + 2 * kCommandStride, kCommandY, kCommandWidth, kCommandHeight);
-    m_tab.MoveWindow(10, 5, 370, 225);
+    place(m_btnAdd, kBackX + kCommandStride, kCommandY, kCommandWidth, kCommandHeight);
+    place(m_btnClose, kBackX + 2 * kCommandStride, kCommandY, kCommandWidth, kCommandHeight);
+    place(m_tab, 10, 5, 370, 225);
     // Behind everything else, so the tab's body never covers the controls drawn on it.
-    ::SetWindowPos(m_tab.m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    m_tab.SetWindowPos(&CWnd::wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void CSearchDlg::SizeWindow(const LayoutScale& scale) {
+    RECT rc;
+    GetWindowRect(&rc);
+    MoveWindow(rc.left, rc.top, scale(kWindowWidth), scale(kWindowHeight), TRUE);
 }

@@ -11,7 +11,7 @@
 #include "resource.h"
 
 namespace {
-bool IsChecked(const CWnd& radio) { return radio.SendMessage(BM_GETCHECK) == BST_CHECKED; }
+bool IsChecked(const CButton& radio) { return radio.GetCheck() == BST_CHECKED; }
 
 std::wstring TextOf(const CWnd& edit) {
     CString text;
@@ -77,7 +77,7 @@ void CSearchDlg::DoSearch() {
         code = m_pSearchCmd->SearchZoneByID(zoneId);
     } else {
         const std::wstring name = IsChecked(m_radioZoneByName) ? TextOf(m_editZoneName) : L"";
-        int selection = static_cast<int>(m_comboIndustry.SendMessage(CB_GETCURSEL));
+        int selection = m_comboIndustry.GetCurSel();
         // CB_ERR (-1): nothing selected, which only another program can bring about; read it as
         // "any industry" rather than sending the code 65534.
         if (selection < 0)

@@ -33,6 +33,31 @@ void CSearchDlg::UpdateControls() {
         Show(*pControl, mode == 1);
     m_btnFind.EnableWindow(mode == 0);
     m_btnBack.EnableWindow(mode != 0);
+
+    // Whenever a view is decided (opening, reset, Back, a tab switch, a page shown) the keyboard
+    // starts where that view is worked from. Not before the window is active: the focus must not
+    // pull a hidden window, or one behind the client's, in front of the user.
+    if (CWnd* pFocus = ViewFocusControl())
+        GotoDlgCtrlWhenActive(pFocus);
+}
+
+CWnd* CSearchDlg::ViewFocusControl() {
+    if (m_nViewMode[m_nCurTab] == 1)
+        return m_pList[m_nCurTab];
+    if (m_nCurTab == 0) {
+        if (m_radioCompany.GetCheck() == BST_CHECKED)
+            return &m_editCompany;
+        if (m_radioNick.GetCheck() == BST_CHECKED)
+            return &m_editNick;
+        if (m_radioAccount.GetCheck() == BST_CHECKED)
+            return &m_editAccount;
+        return nullptr;  // the online-users radio has no edit
+    }
+    if (m_radioZoneById.GetCheck() == BST_CHECKED)
+        return &m_editZoneId;
+    if (m_radioZoneByName.GetCheck() == BST_CHECKED)
+        return &m_editZoneName;
+    return nullptr;
 }
 
 void CSearchDlg::UpdatePageControls() {
@@ -58,7 +83,7 @@ void CSearchDlg::UpdatePageControls() {
     m_btnAdd.SetWindowText(t == 0 ? search_text::kAddFriend : search_text::kJoinZone);
 
     // An account names one user: there is never a next page.
-    if (t == 0 && m_radioAccount.SendMessage(BM_GETCHECK) == BST_CHECKED)
+    if (t == 0 && m_radioAccount.GetCheck() == BST_CHECKED)
         m_btnNextPage.EnableWindow(FALSE);
 }
 
@@ -70,19 +95,19 @@ void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
         AbandonAllSearches();
         m_userResults.SetShown(m_nCurTab == 0);
         m_zoneResults.SetShown(m_nCurTab == 1);
-        m_listUser.SendMessage(LVM_DELETEALLITEMS);
-        m_listZone.SendMessage(LVM_DELETEALLITEMS);
+        m_listUser.DeleteAllItems();
+        m_listZone.DeleteAllItems();
         m_nViewMode[0] = m_nViewMode[1] = 0;
-        m_tab.SendMessage(TCM_SETCURSEL, m_nCurTab);
+        m_tab.SetCurSel(m_nCurTab);
 
         m_btnFind.EnableWindow(TRUE);
         m_btnBack.EnableWindow(FALSE);
         EndBusyState();
 
-        m_radioCompany.SendMessage(BM_SETCHECK, BST_CHECKED);
-        m_radioOnline.SendMessage(BM_SETCHECK, BST_UNCHECKED);
-        m_radioNick.SendMessage(BM_SETCHECK, BST_UNCHECKED);
-        m_radioAccount.SendMessage(BM_SETCHECK, BST_UNCHECKED);
+        m_radioCompany.SetCheck(BST_CHECKED);
+        m_radioOnline.SetCheck(BST_UNCHECKED);
+        m_radioNick.SetCheck(BST_UNCHECKED);
+        m_radioAccount.SetCheck(BST_UNCHECKED);
         m_editNick.SetWindowTextW(L"");
         m_editAccount.SetWindowTextW(L"");
 
@@ -93,12 +118,12 @@ void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
         m_editNick.EnableEdit(FALSE);
         m_editAccount.EnableEdit(FALSE);
 
-        m_radioZoneById.SendMessage(BM_SETCHECK, BST_CHECKED);
-        m_radioZoneByName.SendMessage(BM_SETCHECK, BST_UNCHECKED);
+        m_radioZoneById.SetCheck(BST_CHECKED);
+        m_radioZoneByName.SetCheck(BST_UNCHECKED);
         m_editZoneId.SetWindowTextW(L"");
         m_editZoneName.SetWindowTextW(L"");
-        if (m_comboIndustry.SendMessage(CB_GETCOUNT) > 0)
-            m_comboIndustry.SendMessage(CB_SETCURSEL, 0);
+        if (m_comboIndustry.GetCount() > 0)
+            m_comboIndustry.SetCurSel(0);
     }
     UpdateControls();
 }
@@ -124,10 +149,10 @@ void CSearchDlg::OnTabSelChange(NMHDR*, LRESULT* pResult) {
     if (QueryInFlight()) {
         // The tab control is disabled while a query is out; a switch forced past that (or a
         // notification nobody's click made) puts the selection back: the answer belongs in front.
-        m_tab.SendMessage(TCM_SETCURSEL, m_nCurTab);
+        m_tab.SetCurSel(m_nCurTab);
         return;
     }
-    const int tab = static_cast<int>(m_tab.SendMessage(TCM_GETCURSEL));
+    const int tab = m_tab.GetCurSel();
     // A tab control with no selection answers -1; stay on a real tab.
     m_nCurTab = tab == 1 ? 1 : 0;
     m_userResults.SetShown(m_nCurTab == 0);
@@ -138,15 +163,15 @@ void CSearchDlg::OnTabSelChange(NMHDR*, LRESULT* pResult) {
 }
 
 void CSearchDlg::OnUserRadio(UINT) {
-    m_editNick.EnableEdit(static_cast<BOOL>(m_radioNick.SendMessage(BM_GETCHECK)));
-    m_editAccount.EnableEdit(static_cast<BOOL>(m_radioAccount.SendMessage(BM_GETCHECK)));
-    m_editCompany.EnableEdit(static_cast<BOOL>(m_radioCompany.SendMessage(BM_GETCHECK)));
+    m_editNick.EnableEdit(m_radioNick.GetCheck());
+    m_editAccount.EnableEdit(m_radioAccount.GetCheck());
+    m_editCompany.EnableEdit(m_radioCompany.GetCheck());
 }
 
 void CSearchDlg::OnZoneRadio(UINT) {
-    m_editZoneId.EnableEdit(static_cast<BOOL>(m_radioZoneById.SendMessage(BM_GETCHECK)));
-    m_editZoneName.EnableEdit(static_cast<BOOL>(m_radioZoneByName.SendMessage(BM_GETCHECK)));
-    m_comboIndustry.EnableWindow(static_cast<BOOL>(m_radioZoneByName.SendMessage(BM_GETCHECK)));
+    m_editZoneId.EnableEdit(m_radioZoneById.GetCheck());
+    m_editZoneName.EnableEdit(m_radioZoneByName.GetCheck());
+    m_comboIndustry.EnableWindow(m_radioZoneByName.GetCheck());
 }
 
 BOOL CSearchDlg::PreTranslateMessage(MSG* pMsg) {

@@ -18,8 +18,8 @@ BOOL CSearchingDlg::OnInitDialog() {
     CSkinDialog::OnInitDialog();
     // The icon lives in the module's own file, whichever module runs this code.
     HICON hIcon = ::LoadIconW(::GetModuleHandleW(L"Search.dll"), MAKEINTRESOURCEW(IDI_SEARCH));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hIcon));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hIcon));
+    SetIcon(hIcon, FALSE);
+    SetIcon(hIcon, TRUE);
     return TRUE;
 }
 

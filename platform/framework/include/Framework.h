@@ -226,6 +226,10 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
+    // Places for SetWindowPos's pWndInsertAfter: the top or the bottom of the Z order.
+    static const CWnd& wndTop;
+    static const CWnd& wndBottom;
+
     // The wrapper bound to hWnd, or a temporary one owned by the framework (null for null and for
     // a handle that is no window). A temporary lives at least as long as its window.
     static CWnd* FromHandle(HWND hWnd);
@@ -252,7 +256,12 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     BOOL BringWindowToTop();
+    // The window that had the focus, or null. SetFocus activates the window's top-level window
+    // when it is not the active one.
+    CWnd* SetFocus();
+    static CWnd* GetFocus();
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
+    HFONT GetFont() const;  // the font the window draws with; null for the system font
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     CWnd* GetDlgItem(int nID) const;
     CWnd* GetParent() const;
@@ -301,6 +310,15 @@ public:
     // The dialog keyboard (Tab, arrows, mnemonics) through IsDialogMessage.
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
+    // Moves the focus to a control of this dialog as the dialog keyboard does (WM_NEXTDLGCTL: the
+    // default button follows, an edit's text is selected).
+    void GotoDlgCtrl(CWnd* pWndCtrl);
+    // The same, but only while this dialog is the active window; otherwise the control takes the
+    // focus when the dialog is next activated, the way a dialog gets back the control that had it.
+    // Unlike GotoDlgCtrl it never activates the dialog: a hidden dialog, or one behind another
+    // window of the client, must not take the keyboard.
+    void GotoDlgCtrlWhenActive(CWnd* pWndCtrl);
+
     UINT GetTemplateID() const { return m_nIDTemplate; }
 
     static const AFX_MSGMAP* GetThisMessageMap();
@@ -317,6 +335,7 @@ protected:
 
 private:
     friend struct CDialogAccess;
+    HWND m_hWndFocusOnActivate = nullptr;  // for GotoDlgCtrlWhenActive
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -371,6 +390,10 @@ public:
     int GetCurSel() const;
     int SetCurSel(int nItem);
     int GetItemCount() const;
+    // Width and height of fixed-width items; returns the old size (width low, height high).
+    DWORD SetItemSize(int nWidth, int nHeight);
+    int SetMinTabWidth(int cx);  // returns the old minimum
+    BOOL GetItemRect(int nItem, LPRECT lpRect) const;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -131,6 +131,16 @@ int CTabCtrl::SetCurSel(int nItem) {
     return static_cast<int>(SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(nItem)));
 }
 int CTabCtrl::GetItemCount() const { return static_cast<int>(SendMessage(TCM_GETITEMCOUNT)); }
+DWORD CTabCtrl::SetItemSize(int nWidth, int nHeight) {
+    return static_cast<DWORD>(SendMessage(TCM_SETITEMSIZE, 0, MAKELPARAM(nWidth, nHeight)));
+}
+int CTabCtrl::SetMinTabWidth(int cx) {
+    return static_cast<int>(SendMessage(TCM_SETMINTABWIDTH, 0, static_cast<LPARAM>(cx)));
+}
+BOOL CTabCtrl::GetItemRect(int nItem, LPRECT lpRect) const {
+    return static_cast<BOOL>(
+        SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(lpRect)));
+}
 
 CFont::~CFont() { DeleteObject(); }
 

@@ -131,13 +131,39 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
     return ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
+void CDialog::GotoDlgCtrl(CWnd* pWndCtrl) {
+    if (!m_hWnd || !pWndCtrl || !pWndCtrl->m_hWnd) return;
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pWndCtrl->m_hWnd), TRUE);
+}
+
+void CDialog::GotoDlgCtrlWhenActive(CWnd* pWndCtrl) {
+    if (!m_hWnd || !pWndCtrl || !pWndCtrl->m_hWnd) return;
+    if (::IsWindowVisible(m_hWnd) && ::GetActiveWindow() == m_hWnd) {
+        m_hWndFocusOnActivate = nullptr;
+        GotoDlgCtrl(pWndCtrl);
+    } else {
+        m_hWndFocusOnActivate = pWndCtrl->m_hWnd;
+    }
+}
+
 LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (DispatchMessageMap(message, wParam, lParam, &result)) {
         if (m_hWnd) SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
         return result;
     }
-    return DefWindowProc(message, wParam, lParam);
+    result = DefWindowProc(message, wParam, lParam);
+    // After the dialog manager has given the focus back to the control that had it: the control
+    // asked for meanwhile takes it instead.
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) &&
+        m_hWndFocusOnActivate) {
+        HWND hWndCtrl = m_hWndFocusOnActivate;
+        m_hWndFocusOnActivate = nullptr;
+        if (m_hWnd && ::IsChild(m_hWnd, hWndCtrl) && ::IsWindowVisible(hWndCtrl) &&
+            ::IsWindowEnabled(hWndCtrl))
+            SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hWndCtrl), TRUE);
+    }
+    return result;
 }
 
 LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -232,6 +232,21 @@ BOOL AfxPreTranslateMessage(MSG* pMsg) {
 
 CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr) {}
 
+namespace {
+// A wrapper of a pseudo-handle (HWND_TOP, HWND_BOTTOM): never bound, and it lets go of the value
+// before ~CWnd could take it for a window.
+class CWndPlace : public CWnd {
+public:
+    explicit CWndPlace(HWND hWndPlace) { m_hWnd = hWndPlace; }
+    ~CWndPlace() override { m_hWnd = nullptr; }
+};
+const CWndPlace g_wndTop(HWND_TOP);
+const CWndPlace g_wndBottom(HWND_BOTTOM);
+}  // namespace
+
+const CWnd& CWnd::wndTop = g_wndTop;
+const CWnd& CWnd::wndBottom = g_wndBottom;
+
 // A wrapper still bound when it goes lets go of the window and leaves it alive: a control bound
 // by ID belongs to its dialog, and destroying it would break the dialog. (A dialog destroys the
 // window it created itself: see ~CDialog.)
@@ -346,10 +361,15 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
 
 BOOL CWnd::BringWindowToTop() { return ::BringWindowToTop(m_hWnd); }
 
+CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
+CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
+
 void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(pFont ? pFont->GetSafeHandle() : nullptr),
                 MAKELPARAM(bRedraw, 0));
 }
+
+HFONT CWnd::GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
 
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
     return reinterpret_cast<HICON>(

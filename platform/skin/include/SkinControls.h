@@ -14,6 +14,9 @@ public:
     virtual void UpdateUI() = 0;
 };
 
+// A skinned dialog draws every label (static text, radio button, check box, group box) on the
+// background it sits on: a label over a tab control's page gets the page's own background, not the
+// dialog's, whatever the desktop's theme paints there.
 class CSkinDialog : public CDialog, public CSkinUI {
 public:
     CSkinDialog(UINT nIDTemplate, CWnd* pParent);
@@ -27,6 +30,31 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // A picture of a tab control as a pattern brush, for the labels that lie on its page.
+    class CTabPageBrush {
+    public:
+        CTabPageBrush() = default;
+        ~CTabPageBrush() { Reset(); }
+        CTabPageBrush(const CTabPageBrush&) = delete;
+        CTabPageBrush& operator=(const CTabPageBrush&) = delete;
+
+        // The brush for a label of this dialog, lined up in hdc with the label's window; null when
+        // the label does not lie on a tab control.
+        HBRUSH ForLabel(HWND hWndDlg, HWND hWndLabel, HDC hdc);
+        void Reset();
+
+    private:
+        bool Paint(HWND hWndTab);
+
+        HWND m_hWndTab = nullptr;
+        SIZE m_size = {0, 0};
+        int m_nSelected = -1;
+        HBITMAP m_hBitmap = nullptr;
+        HBRUSH m_hBrush = nullptr;
+    };
+    CTabPageBrush m_tabPageBrush;
 };
 
 class CCommonSkinDialog : public CSkinDialog {

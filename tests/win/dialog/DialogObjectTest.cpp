@@ -10,20 +10,12 @@
 #include "QZTransmit.h"
 #include "SearchDlg.h"
 #include "SearchingDlg.h"
+#include "WindowDriver.h"
 
 namespace {
-void PumpQueue() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-void PostKey(HWND target, WPARAM vk) {
-    ::PostMessageW(target, WM_KEYDOWN, vk, 1);
-    ::PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
-    PumpQueue();
+void PressKey(HWND target, UINT vk) {
+    windriver::PostKey(target, vk);
+    windriver::PumpPending();
 }
 
 class CountingHandler : public SearchResultHandler {
@@ -75,12 +67,12 @@ TEST(SearchingDlg, CannotBeClosedByEnterEscapeOrTheCloseCommand) {
         HWND text = ::GetWindow(hWnd, GW_CHILD);
         ASSERT_NE(text, nullptr);
         for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)}) {
-            PostKey(text, key);
+            PressKey(text, static_cast<UINT>(key));
             EXPECT_TRUE(::IsWindowVisible(hWnd)) << "key " << key;
         }
         ::SendMessageW(hWnd, WM_CLOSE, 0, 0);
         ::SendMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-        PumpQueue();
+        windriver::PumpPending();
         EXPECT_TRUE(::IsWindowVisible(hWnd));
         dlg.DestroyWindow();
         EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
@@ -136,7 +128,7 @@ TEST(SearchDlg, InitialisationLeavesEveryControlShownButTheTwoHiddenForGood) {
     CountingHandler handler;
     CSearchDlg dlg(&transmit, &handler, nullptr);
     ASSERT_TRUE(dlg.Create(129, nullptr));
-    PumpQueue();
+    windriver::PumpPending();
     // Before any view state is applied, the window holds the controls of both tabs and views.
     const int hiddenForGood[] = {1002, 1030};
     int shown = 0;

@@ -4,13 +4,15 @@
 #include <stdexcept>
 
 #include "TestDialogs.h"
-#include "WinTestSupport.h"
+#include "MessageBoxWatcher.h"
+#include "WindowDriver.h"
+#include "WindowPicture.h"
 
 namespace {
 
-using wintest::FindControl;
-using wintest::PumpUntilIdle;
-using wintest::WindowText;
+using windriver::FindControl;
+using windriver::PumpUntilIdle;
+using windriver::WindowText;
 
 TEST(Dialog, CreateFromTemplateBindsBeforeInitDialog) {
     struct Case {
@@ -86,7 +88,7 @@ TEST(Dialog, NotifyResultIsReturnedAndLeftInMsgResult) {
         tabs.InsertItem(TCIF_TEXT, 0, L"one", 0, 0);
         tabs.InsertItem(TCIF_TEXT, 1, L"two", 0, 0);
         ASSERT_EQ(2, tabs.GetItemCount());
-        ASSERT_TRUE(wintest::ClickTab(tab, 1)) << c.name;
+        ASSERT_TRUE(windriver::ClickTabItem(tab, 1)) << c.name;
         PumpUntilIdle();
         EXPECT_EQ(c.selectedAfterClick, tabs.GetCurSel()) << c.name;
         ASSERT_FALSE(dlg.log.empty()) << c.name;
@@ -245,6 +247,71 @@ TEST(Wnd, HandlerExceptionStopsAtTheWindowProcedure) {
     dlg.DestroyWindow();
 }
 
+TEST(Dialog, GotoDlgCtrlWhenActiveNeverActivatesAndWaitsForTheNextActivation) {
+    CRecordingDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_FORM, nullptr));
+    PumpUntilIdle();
+    ASSERT_EQ(dlg.m_hWnd, GetActiveWindow());
+    CWnd first, second;
+    ASSERT_TRUE(first.SubclassDlgItem(IDC_EDIT_FIRST, &dlg));
+    ASSERT_TRUE(second.SubclassDlgItem(IDC_EDIT_SECOND, &dlg));
+
+    dlg.GotoDlgCtrlWhenActive(&second);
+    EXPECT_EQ(second.m_hWnd, GetFocus()) << "the active dialog moves the focus at once";
+
+    // Another window of the thread in front: the dialog stays behind, and takes the control
+    // asked for when it is activated again.
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr,
+                                 nullptr, nullptr, nullptr);
+    SetActiveWindow(other);
+    PumpUntilIdle();
+    dlg.GotoDlgCtrlWhenActive(&first);
+    PumpUntilIdle();
+    EXPECT_EQ(other, GetActiveWindow());
+    SetActiveWindow(dlg.m_hWnd);
+    PumpUntilIdle();
+    EXPECT_EQ(first.m_hWnd, GetFocus());
+
+    // Hidden: shown again, it comes back with that control.
+    dlg.ShowWindow(SW_HIDE);
+    SetActiveWindow(other);
+    dlg.GotoDlgCtrlWhenActive(&second);
+    EXPECT_FALSE(IsWindowVisible(dlg.m_hWnd)) << "nothing showed it";
+    dlg.ShowWindow(SW_SHOW);
+    PumpUntilIdle();
+    EXPECT_EQ(second.m_hWnd, GetFocus());
+
+    DestroyWindow(other);
+    dlg.DestroyWindow();
+}
+
+TEST(Controls, TabItemsZOrderFocusAndFont) {
+    CRecordingDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_FORM, nullptr));
+    CTabCtrl tab;
+    ASSERT_TRUE(tab.SubclassDlgItem(IDC_TAB, &dlg));
+    tab.InsertItem(TCIF_TEXT, 0, L"one", 0, 0);
+    tab.SetItemSize(70, 30);
+    tab.SetMinTabWidth(90);
+    RECT item = {};
+    ASSERT_TRUE(tab.GetItemRect(0, &item));
+    EXPECT_EQ(30, item.bottom - item.top);
+    EXPECT_GE(item.right - item.left, 90) << "no narrower than the minimum";
+
+    tab.SetWindowPos(&CWnd::wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(nullptr, GetWindow(tab.m_hWnd, GW_HWNDNEXT)) << "last in Z order";
+    tab.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(nullptr, GetWindow(tab.m_hWnd, GW_HWNDPREV)) << "first in Z order";
+
+    CWnd edit;
+    ASSERT_TRUE(edit.SubclassDlgItem(IDC_EDIT_SECOND, &dlg));
+    edit.SetFocus();
+    EXPECT_EQ(&edit, CWnd::GetFocus());
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(dlg.m_hWnd, WM_GETFONT, 0, 0)), edit.GetFont())
+        << "the template's font";
+    dlg.DestroyWindow();
+}
+
 TEST(Controls, ThinWrappersOverRealControls) {
     CRecordingDialog dlg;
     ASSERT_TRUE(dlg.Create(IDD_FORM, nullptr));
@@ -311,7 +378,7 @@ TEST(Support, CaptureWritesAPng) {
     wchar_t dir[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, dir);
     const std::wstring path = std::wstring(dir) + L"framework-capture.png";
-    ASSERT_TRUE(wintest::CaptureWindowPng(dlg.m_hWnd, path));
+    ASSERT_TRUE(windriver::SaveWindowPng(dlg.m_hWnd, path));
     FILE* f = _wfopen(path.c_str(), L"rb");
     ASSERT_NE(nullptr, f);
     unsigned char signature[8] = {};
@@ -321,7 +388,7 @@ TEST(Support, CaptureWritesAPng) {
     const unsigned char png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     EXPECT_EQ(0, memcmp(png, signature, 8));
     dlg.ShowWindow(SW_HIDE);
-    EXPECT_FALSE(wintest::CaptureWindowPng(dlg.m_hWnd, path)) << "a hidden window shows nothing";
+    EXPECT_FALSE(windriver::SaveWindowPng(dlg.m_hWnd, path)) << "a hidden window shows nothing";
     dlg.DestroyWindow();
 }
 

@@ -2,13 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "TestDialogs.h"
-#include "WinTestSupport.h"
+#include "MessageBoxWatcher.h"
+#include "WindowDriver.h"
+#include "WindowPicture.h"
 
 namespace {
 
-using wintest::FindControl;
-using wintest::PostKey;
-using wintest::PumpUntilIdle;
+using windriver::FindControl;
+using windriver::PostKey;
+using windriver::PumpUntilIdle;
 
 // The loop a host runs, with no pre-translation of its own: GetMessage, TranslateMessage,
 // DispatchMessage, until a message posted to the thread after everything queued so far comes
@@ -58,7 +60,7 @@ TEST(PreTranslate, EscapeInAnEditUnderTheHostsLoop) {
         EXPECT_EQ(c.cancelCalls, dlg.cancelCalls) << c.name;
         EXPECT_EQ(c.visibleAfter, IsWindowVisible(window) != FALSE) << c.name;
         EXPECT_EQ(window, dlg.m_hWnd) << c.name << ": the window survives";
-        EXPECT_EQ(std::wstring(L"typed"), wintest::WindowText(edit)) << c.name;
+        EXPECT_EQ(std::wstring(L"typed"), windriver::WindowText(edit)) << c.name;
         dlg.DestroyWindow();
     }
 }
@@ -74,7 +76,7 @@ TEST(PreTranslate, TabMovesTheFocusThroughIsDialogMessage) {
     PostKey(first, VK_TAB);
     ASSERT_TRUE(RunHostLoop());
     EXPECT_EQ(second, GetFocus());
-    EXPECT_EQ(std::wstring(), wintest::WindowText(first)) << "no tab character typed";
+    EXPECT_EQ(std::wstring(), windriver::WindowText(first)) << "no tab character typed";
     dlg.DestroyWindow();
 }
 
@@ -142,7 +144,7 @@ TEST(PreTranslate, MessageBoxLoopInsideAHandler) {
     dlg.swallowEscape = true;
     ASSERT_TRUE(dlg.Create(IDD_FORM, nullptr));
     PumpUntilIdle();
-    wintest::MessageBoxWatcher watcher;
+    windriver::MessageBoxWatcher watcher;
     dlg.preTranslatedMessages.clear();
     dlg.Ask();
     ASSERT_EQ(1u, watcher.Seen().size());

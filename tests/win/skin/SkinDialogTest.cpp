@@ -6,12 +6,14 @@
 #include <memory>
 #include <stdexcept>
 
+#include "MessageBoxWatcher.h"
 #include "SkinMessageBox.h"
 #include "SkinTestSupport.h"
-#include "WinTestSupport.h"
+#include "WindowDriver.h"
+#include "WindowLook.h"
 
 using skin_test::CTestSkinDialog;
-using wintest::MessageBoxWatcher;
+using windriver::MessageBoxWatcher;
 
 namespace {
 
@@ -57,7 +59,7 @@ TEST(SkinDialog, InitialisesAsThePlatformDialogAndRedrawsEverythingOnUpdateUI) {
     EXPECT_TRUE(dlg.m_baseInitResult);
 
     ::ShowWindow(dlg, SW_SHOWNA);
-    ASSERT_TRUE(wintest::PumpUntilIdle());
+    ASSERT_TRUE(windriver::PumpUntilIdle());
     int dialogPaints = 0, editPaints = 0;
     HWND hEdit = ::GetDlgItem(dlg, IDC_TEST_EDIT);
     ::SetWindowSubclass(dlg, &CountPaints, 1, reinterpret_cast<DWORD_PTR>(&dialogPaints));
@@ -167,4 +169,48 @@ TEST(SkinMessageBox, PresenterReplacementAndRestore) {
     ASSERT_EQ(watcher.Seen().size(), 1u);
     EXPECT_EQ(watcher.Seen()[0].text, L"real");
     EXPECT_EQ(g_presented.size(), 2u);
+}
+
+namespace {
+class CTabPageDialog : public CCommonSkinDialog {
+public:
+    CTabPageDialog() : CCommonSkinDialog(IDD_SKIN_TAB_PAGE, nullptr) {}
+    BOOL OnInitDialog() override {
+        CCommonSkinDialog::OnInitDialog();
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(L"Page");
+        ::SendMessageW(::GetDlgItem(m_hWnd, IDC_PAGE_TAB), TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        // Behind the labels, as a page is.
+        ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PAGE_TAB), HWND_BOTTOM, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return TRUE;
+    }
+};
+
+HBRUSH LabelBrush(HWND dialog, int id) {
+    HWND control = ::GetDlgItem(dialog, id);
+    HDC hdc = ::GetDC(control);
+    const auto brush = reinterpret_cast<HBRUSH>(
+        ::SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(control)));
+    ::ReleaseDC(control, hdc);
+    return brush;
+}
+}  // namespace
+
+TEST(SkinDialog, LabelsOnATabPagePaintThePageAndEverythingElseKeepsTheDialogsFace) {
+    CTabPageDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_SKIN_TAB_PAGE, nullptr));
+    ASSERT_TRUE(windriver::PumpUntilIdle());
+    const windriver::Result onPage =
+        windriver::LabelsSitOnTheirBackground(dlg, {IDC_PAGE_STATIC, IDC_PAGE_RADIO, IDC_OFF_PAGE_STATIC});
+    EXPECT_TRUE(onPage) << onPage.Why();
+
+    // A disabled edit asks the same question; it keeps the dialog's answer, as does a label that
+    // is not on the page.
+    const HBRUSH pageBrush = LabelBrush(dlg, IDC_PAGE_STATIC);
+    EXPECT_EQ(pageBrush, LabelBrush(dlg, IDC_PAGE_RADIO)) << "one picture of the page for all its labels";
+    EXPECT_NE(pageBrush, LabelBrush(dlg, IDC_PAGE_EDIT));
+    EXPECT_NE(pageBrush, LabelBrush(dlg, IDC_OFF_PAGE_STATIC));
+    dlg.DestroyWindow();
 }

@@ -12,3 +12,11 @@
 #define IDC_TEST_STATIC 1007
 #define IDC_TEST_COMBO 1008
 #define IDC_TEST_GROUP 1009
+
+// A tab control with labels and an edit on its page.
+#define IDD_SKIN_TAB_PAGE 301
+#define IDC_PAGE_TAB 1100
+#define IDC_PAGE_STATIC 1101
+#define IDC_PAGE_RADIO 1102
+#define IDC_PAGE_EDIT 1103
+#define IDC_OFF_PAGE_STATIC 1104

@@ -15,12 +15,8 @@ std::vector<std::uint64_t> RowIds(HWND list, bool users) {
     std::vector<std::uint64_t> result;
     const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int r = 0; r < rows; ++r) {
-        wchar_t buffer[64] = {};
-        LVITEMW item = {};
-        item.pszText = buffer;
-        item.cchTextMax = 64;
-        ::SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(&item));
-        result.push_back(std::wcstoull(buffer + (users ? 3 : 0), nullptr, 10));
+        const std::wstring text = windriver::ListCellText(list, r, 0);
+        result.push_back(std::wcstoull(text.c_str() + (users ? 3 : 0), nullptr, 10));
     }
     return result;
 }
@@ -57,13 +53,6 @@ TEST_F(SearchWindowTest, WindowThreadAndProtocolThreadNeverTripEachOther) {
         }
     });
 
-    auto pumpQueue = [] {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    };
     // Check states are set directly: a click on a hidden auto radio button never returns (the
     // platform walks its group looking for it among the visible ones).
     auto fillForms = [this] {
@@ -71,14 +60,6 @@ TEST_F(SearchWindowTest, WindowThreadAndProtocolThreadNeverTripEachOther) {
         ::SendMessageW(Control(ids::RadioNick), BM_SETCHECK, BST_CHECKED, 0);
         ::SendMessageW(Control(ids::EditNick), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"王"));
         ::SendMessageW(Control(ids::EditZoneId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"77"));
-    };
-    auto clickTab = [this](int index) {
-        RECT rc = {};
-        HWND tab = Control(ids::Tab);
-        ::SendMessageW(tab, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rc));
-        const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-        ::SendMessageW(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        ::SendMessageW(tab, WM_LBUTTONUP, 0, at);
     };
     auto checkLists = [this] {
         for (int list : {ids::ListUser, ids::ListZone}) {
@@ -107,7 +88,7 @@ TEST_F(SearchWindowTest, WindowThreadAndProtocolThreadNeverTripEachOther) {
             ::SendMessageW(Control(ids::Back), BM_CLICK, 0, 0);
             break;
         case 7:
-            clickTab(static_cast<int>((seed >> 8) & 1));
+            windriver::ClickTabItem(Control(ids::Tab), static_cast<int>((seed >> 8) & 1));
             break;
         case 8: {
             LVITEMW item = {};
@@ -135,7 +116,7 @@ TEST_F(SearchWindowTest, WindowThreadAndProtocolThreadNeverTripEachOther) {
         }
         if (std::getenv("SEARCH_TRACE"))
             std::fprintf(stderr, "step %d action %u\n", step, (seed >> 16) % 12);
-        pumpQueue();
+        windriver::PumpPending();
         checkLists();
         if (HasFatalFailure())
             break;
@@ -144,5 +125,5 @@ TEST_F(SearchWindowTest, WindowThreadAndProtocolThreadNeverTripEachOther) {
     protocol.join();
     EXPECT_GT(answered.load(), 100) << "the protocol thread really took part";
     m_search->StopSearch();
-    pumpQueue();
+    windriver::PumpPending();
 }

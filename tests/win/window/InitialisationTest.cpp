@@ -1,5 +1,8 @@
 // The window as initialisation leaves it: every control's place, font, texts and groups, the
 // lists' columns, the tabs, the industry box, edit limits, skin keys, icons and the window size.
+//
+// Every figure is the design's at 96 DPI, scaled by the window's DPI: the tests of the layout run
+// at 96 with the others, and again on desktops of other DPIs (DpiTest.cpp).
 #include <cstring>
 #include <string>
 
@@ -8,11 +11,18 @@
 namespace {
 struct Placement {
     int id;
-    RECT rect;  // left, top, right, bottom in the dialog's client area
+    RECT rect;  // left, top, right, bottom in the dialog's client area, at 96 DPI
 };
 
 // x, y, width, height as the layout gives them.
 constexpr RECT R(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
+
+// A figure of the design at the window's DPI: each of x, y, width and height is scaled.
+int Scaled(int pixelsAt96, UINT dpi) { return ::MulDiv(pixelsAt96, static_cast<int>(dpi), 96); }
+RECT Scaled(const RECT& at96, UINT dpi) {
+    const int x = Scaled(at96.left, dpi), y = Scaled(at96.top, dpi);
+    return {x, y, x + Scaled(at96.right - at96.left, dpi), y + Scaled(at96.bottom - at96.top, dpi)};
+}
 
 const Placement kPlacements[] = {
     {ids::StaticCriteria, R(40, 50, 70, 18)},   {ids::Separator, R(100, 59, 250, 1)},
@@ -62,18 +72,20 @@ std::vector<int> SkinKeyOf(HWND control) {
 
 TEST_F(SearchWindowTest, EveryControlSitsAtItsPixelRectangle) {
     Start();
+    const UINT dpi = windriver::WindowDpi(Dialog());
     for (const Placement& p : kPlacements) {
         const RECT actual = ClientRect(p.id);
-        EXPECT_TRUE(std::memcmp(&actual, &p.rect, sizeof(RECT)) == 0)
-            << "control " << p.id << ": expected (" << p.rect.left << "," << p.rect.top << ","
-            << p.rect.right << "," << p.rect.bottom << ") got (" << actual.left << ","
-            << actual.top << "," << actual.right << "," << actual.bottom << ")";
+        const RECT expected = Scaled(p.rect, dpi);
+        EXPECT_TRUE(std::memcmp(&actual, &expected, sizeof(RECT)) == 0)
+            << "control " << p.id << " at " << dpi << " DPI: expected (" << expected.left << ","
+            << expected.top << "," << expected.right << "," << expected.bottom << ") got ("
+            << actual.left << "," << actual.top << "," << actual.right << "," << actual.bottom << ")";
     }
     // The industry box's height includes its drop-down list, so only its top row is measured.
     const RECT combo = ClientRect(ids::ComboIndustry);
-    EXPECT_EQ(combo.left, 190);
-    EXPECT_EQ(combo.top, 158);
-    EXPECT_EQ(combo.right - combo.left, 137);
+    EXPECT_EQ(combo.left, Scaled(190, dpi));
+    EXPECT_EQ(combo.top, Scaled(158, dpi));
+    EXPECT_EQ(combo.right - combo.left, Scaled(137, dpi));
     RECT dropped = {};
     ::SendMessageW(Control(ids::ComboIndustry), CB_GETDROPPEDCONTROLRECT, 0,
                    reinterpret_cast<LPARAM>(&dropped));
@@ -84,10 +96,11 @@ TEST_F(SearchWindowTest, EveryControlSitsAtItsPixelRectangle) {
 
 TEST_F(SearchWindowTest, WindowKeepsItsCornerAndMeasures400By300) {
     Start();
+    const UINT dpi = windriver::WindowDpi(Dialog());
     RECT rc = {};
     ASSERT_TRUE(::GetWindowRect(Dialog(), &rc));
-    EXPECT_EQ(rc.right - rc.left, 400);
-    EXPECT_EQ(rc.bottom - rc.top, 300);
+    EXPECT_EQ(rc.right - rc.left, Scaled(400, dpi)) << "at " << dpi << " DPI";
+    EXPECT_EQ(rc.bottom - rc.top, Scaled(300, dpi)) << "at " << dpi << " DPI";
 
     // A fresh window from the same template starts at the same corner: only the size changed.
     Stop();
@@ -112,7 +125,7 @@ TEST_F(SearchWindowTest, FontGoesToTwentyTwoControlsAndTheRestKeepTheTemplateFon
 
     LOGFONTW lf = {};
     ASSERT_EQ(::GetObjectW(moduleFont, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
-    EXPECT_EQ(lf.lfHeight, 12);
+    EXPECT_EQ(lf.lfHeight, Scaled(12, windriver::WindowDpi(Dialog())));
     EXPECT_EQ(lf.lfWidth, 0);
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
     EXPECT_EQ(lf.lfCharSet, ANSI_CHARSET);
@@ -140,6 +153,7 @@ TEST_F(SearchWindowTest, FontGoesToTwentyTwoControlsAndTheRestKeepTheTemplateFon
 
 TEST_F(SearchWindowTest, ListsReadLeftToRightWithTheirWidthsAndFullRowSelect) {
     Start();
+    const UINT dpi = windriver::WindowDpi(Dialog());
     const struct { int list; std::vector<std::pair<std::wstring, int>> columns; } cases[] = {
         {ids::ListUser, {{L"账号", 100}, {L"昵称", 80}, {L"状态", 80}, {L"公司", 80}}},
         {ids::ListZone, {{L"ID", 180}, {L"名字", 80}, {L"行业", 80}}},
@@ -152,7 +166,8 @@ TEST_F(SearchWindowTest, ListsReadLeftToRightWithTheirWidthsAndFullRowSelect) {
             int width = 0;
             EXPECT_EQ(HeaderText(list, static_cast<int>(i), &width), c.columns[i].first)
                 << "list " << c.list << " column " << i;
-            EXPECT_EQ(width, c.columns[i].second) << "list " << c.list << " column " << i;
+            EXPECT_EQ(width, Scaled(c.columns[i].second, dpi))
+                << "list " << c.list << " column " << i << " at " << dpi << " DPI";
         }
         const LRESULT ex = ::SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
         EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT) << "list " << c.list;
@@ -161,20 +176,16 @@ TEST_F(SearchWindowTest, ListsReadLeftToRightWithTheirWidthsAndFullRowSelect) {
 
 TEST_F(SearchWindowTest, TabsAndTheirSize) {
     Start();
+    const UINT dpi = windriver::WindowDpi(Dialog());
     HWND tab = Control(ids::Tab);
     ASSERT_EQ(::SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 2);
     const wchar_t* names[] = {L"查找用户", L"查找商圈"};
     for (int i = 0; i < 2; ++i) {
-        wchar_t buffer[32] = {};
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = buffer;
-        item.cchTextMax = 32;
-        ::SendMessageW(tab, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-        EXPECT_EQ(std::wstring(buffer), names[i]);
+        EXPECT_EQ(windriver::TabItemText(tab, i), names[i]);
         RECT rc = {};
         ::SendMessageW(tab, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rc));
-        EXPECT_EQ(rc.bottom - rc.top, 25) << "tab " << i;
+        EXPECT_EQ(rc.bottom - rc.top, Scaled(25, dpi)) << "tab " << i << " at " << dpi << " DPI";
+        EXPECT_GE(rc.right - rc.left, Scaled(68, dpi)) << "tab " << i << " at " << dpi << " DPI";
     }
 }
 

@@ -175,9 +175,7 @@ TEST_F(SearchWindowTest, QueryThatCannotBeSentSaysSo) {
     Type(ids::EditCompany, L"星光");
     m_transmit.reset();
     ::SendMessageW(Control(ids::Find), BM_CLICK, 0, 0);
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        ::DispatchMessageW(&msg);
+    windriver::PumpPending();
     ASSERT_EQ(RecordedBoxes().size(), 2u);
     EXPECT_EQ(RecordedBoxes()[1].text, L"查询失败，未能连接服务器！");
     EXPECT_TRUE(Enabled(ids::Find));

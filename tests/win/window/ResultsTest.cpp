@@ -187,11 +187,7 @@ TEST_F(SearchWindowTest, TabSwitchForcedWhileAQueryIsOutIsPutBack) {
     Type(ids::EditNick, L"王");
     Click(ids::Find);
     ASSERT_FALSE(Enabled(ids::Tab));
-    RECT rc = {};
-    ::SendMessageW(Control(ids::Tab), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rc));
-    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    ::SendMessageW(Control(ids::Tab), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageW(Control(ids::Tab), WM_LBUTTONUP, 0, at);
+    windriver::ClickTabItem(Control(ids::Tab), 1);  // past the check a user's click would meet
     Pump();
     EXPECT_EQ(::SendMessageW(Control(ids::Tab), TCM_GETCURSEL, 0, 0), 0);
     EXPECT_TRUE(Shown(ids::RadioNick));

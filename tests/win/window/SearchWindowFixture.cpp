@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <ostream>
 
-#include "WinTestSupport.h"
+#include "WindowPicture.h"
+
+using windriver::Require;
+using windriver::Result;
 
 namespace {
 constexpr auto kWait = std::chrono::seconds(10);
@@ -11,20 +14,6 @@ constexpr auto kWait = std::chrono::seconds(10);
 int RecordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     RecordedBoxes().push_back({owner, text ? text : L"", caption ? caption : L"", type});
     return IDOK;
-}
-
-struct FindDialog {
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindSearchWindow(HWND hWnd, LPARAM lParam) {
-    wchar_t caption[64] = {};
-    ::GetWindowTextW(hWnd, caption, 64);
-    if (std::wstring(caption) == L"查询用户/商圈") {
-        reinterpret_cast<FindDialog*>(lParam)->found = hWnd;
-        return FALSE;
-    }
-    return TRUE;
 }
 }  // namespace
 
@@ -91,7 +80,11 @@ ZoneInfoSet Zones(std::uint64_t firstId, int count, std::uint16_t industry) {
     return set;
 }
 
-SearchWindowTest::SearchWindowTest() {
+SearchWindowTest::SearchWindowTest()
+    : m_driver(&windriver::FindSearchWindow, [this] { Pump(); }) {
+    // A client drawn at the desktop's DPI: at 96 nothing changes, and a test started on a desktop
+    // of another DPI sees the window as such a client does.
+    windriver::BecomeDpiAware();
     QZP::TransportSettings settings;
     settings.selfId = 42;
     m_transmit = std::make_unique<QZP::QZTransmit>(m_service, settings);
@@ -102,18 +95,15 @@ SearchWindowTest::SearchWindowTest() {
 
 SearchWindowTest::~SearchWindowTest() {
     m_search.reset();
-    Pump();
+    if (m_transmit) m_transmit->WaitIdle(std::chrono::duration_cast<std::chrono::milliseconds>(kWait));
+    windriver::PumpUntilIdle(10000);
     SetSkinMessageBoxPresenter(m_previousPresenter);
     m_transmit.reset();
 }
 
-HWND SearchWindowTest::Dialog() const {
-    FindDialog find;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindSearchWindow, reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
+HWND SearchWindowTest::Dialog() const { return m_driver.Dialog(); }
 
-HWND SearchWindowTest::Control(int id) const { return ::GetDlgItem(Dialog(), id); }
+HWND SearchWindowTest::Control(int id) const { return m_driver.Control(id); }
 
 void SearchWindowTest::Start(bool bUserTab, HWND hParent) {
     m_search->StartSearch(hParent, bUserTab);
@@ -128,113 +118,41 @@ void SearchWindowTest::Stop() {
 void SearchWindowTest::Pump() {
     // Callbacks that already ran have posted their messages; make sure none is half-way.
     if (m_transmit) {
-        ASSERT_TRUE(m_transmit->WaitIdle(std::chrono::duration_cast<std::chrono::milliseconds>(kWait)));
+        Require(Result::Check(m_transmit->WaitIdle(std::chrono::duration_cast<std::chrono::milliseconds>(kWait)),
+                              "the transport still had answers to deliver after 10 s"));
     }
-    MSG msg;
-    for (int guard = 0; guard < 100000 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++guard) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    Require(Result::Check(windriver::PumpUntilIdle(10000), "the window was still busy after 10 s"));
 }
 
 void SearchWindowTest::AnswerUsers(const UserInfoSet& batch, bool ok) {
-    ASSERT_TRUE(m_service.AnswerUsers(ok, batch)) << "no user query was waiting for an answer";
+    Require(Result::Check(m_service.AnswerUsers(ok, batch), "no user query was waiting for an answer"));
     Pump();
 }
 
 void SearchWindowTest::AnswerZones(const ZoneInfoSet& batch, bool ok) {
-    ASSERT_TRUE(m_service.AnswerZones(ok, batch)) << "no zone query was waiting for an answer";
+    Require(Result::Check(m_service.AnswerZones(ok, batch), "no zone query was waiting for an answer"));
     Pump();
 }
 
-void SearchWindowTest::Click(int id) {
-    ASSERT_TRUE(Shown(id)) << "control " << id << " is hidden";
-    ASSERT_TRUE(Enabled(id)) << "control " << id << " is disabled";
-    ::SendMessageW(Control(id), BM_CLICK, 0, 0);
-    Pump();
-}
+void SearchWindowTest::Click(int id) { Require(m_driver.Click(id)); }
 
-void SearchWindowTest::Type(int id, const std::wstring& text) {
-    ASSERT_TRUE(Shown(id)) << "edit " << id << " is hidden";
-    ASSERT_TRUE(Enabled(id)) << "edit " << id << " is disabled";
-    ::SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    Pump();
-}
+void SearchWindowTest::Type(int id, const std::wstring& text) { Require(m_driver.Type(id, text)); }
 
-void SearchWindowTest::ChooseIndustry(int item) {
-    ASSERT_TRUE(Shown(ids::ComboIndustry) && Enabled(ids::ComboIndustry));
-    ::SendMessageW(Control(ids::ComboIndustry), CB_SETCURSEL, item, 0);
-    Pump();
-}
+void SearchWindowTest::ChooseIndustry(int item) { Require(m_driver.Choose(ids::ComboIndustry, item)); }
 
 void SearchWindowTest::SelectRow(int row) {
-    const int list = Shown(ids::ListUser) ? ids::ListUser : ids::ListZone;
-    ASSERT_TRUE(Shown(list)) << "no result list is shown";
-    LVITEMW item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(Control(list), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    Pump();
+    Require(m_driver.SelectRow(Shown(ids::ListUser) ? ids::ListUser : ids::ListZone, row));
 }
 
-void SearchWindowTest::ClickTab(int index) {
-    HWND tab = Control(ids::Tab);
-    ASSERT_TRUE(::IsWindowVisible(tab) && ::IsWindowEnabled(tab)) << "the tab control is not usable";
-    RECT rc = {};
-    ASSERT_TRUE(::SendMessageW(tab, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rc)));
-    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    ::SendMessageW(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageW(tab, WM_LBUTTONUP, 0, at);
-    Pump();
-}
+void SearchWindowTest::ClickTab(int index) { Require(m_driver.ClickTab(ids::Tab, index)); }
 
 void SearchWindowTest::PressKey(int id, WPARAM vk) {
-    HWND target = Control(id);
-    ASSERT_NE(target, nullptr);
-    ::SetFocus(target);
-    // Through the queue, as a real key arrives, so the thread's message filters see it.
-    ::PostMessageW(target, WM_KEYDOWN, vk, 1);
-    ::PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
-    Pump();
+    Require(m_driver.PressKeyIn(id, static_cast<UINT>(vk)));
 }
 
-bool SearchWindowTest::Checked(int id) const {
-    return ::SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+void SearchWindowTest::PressKey(WPARAM vk) { Require(m_driver.PressKey(static_cast<UINT>(vk))); }
 
-std::wstring SearchWindowTest::Text(int id) const {
-    wchar_t buffer[256] = {};
-    ::GetWindowTextW(Control(id), buffer, 256);
-    return buffer;
-}
-
-int SearchWindowTest::RowCount(int listId) const {
-    return static_cast<int>(::SendMessageW(Control(listId), LVM_GETITEMCOUNT, 0, 0));
-}
-
-std::wstring SearchWindowTest::Cell(int listId, int row, int column) const {
-    wchar_t buffer[256] = {};
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    ::SendMessageW(Control(listId), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
-std::vector<std::wstring> SearchWindowTest::FirstColumn(int listId) const {
-    std::vector<std::wstring> cells;
-    for (int r = 0; r < RowCount(listId); ++r)
-        cells.push_back(Cell(listId, r, 0));
-    return cells;
-}
-
-RECT SearchWindowTest::ClientRect(int id) const {
-    RECT rc = {};
-    ::GetWindowRect(Control(id), &rc);
-    ::MapWindowPoints(nullptr, Dialog(), reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
+void SearchWindowTest::TypeKeys(const std::wstring& text) { Require(m_driver.TypeKeys(text)); }
 
 void SearchWindowTest::SearchByNick(const std::wstring& nick, const UserInfoSet& firstBatch) {
     Click(ids::RadioNick);
@@ -248,5 +166,6 @@ void SearchWindowTest::Snapshot(const std::wstring& name) const {
     if (!::GetEnvironmentVariableW(L"SEARCH_PICTURES", folder, MAX_PATH))
         return;
     ::CreateDirectoryW(folder, nullptr);
-    EXPECT_TRUE(wintest::CaptureWindowPng(Dialog(), std::wstring(folder) + L"\\" + name + L".png"));
+    windriver::PumpUntilIdle(2000);
+    EXPECT_TRUE(windriver::SaveWindowPng(Dialog(), std::wstring(folder) + L"\\" + name + L".png"));
 }

@@ -1,6 +1,9 @@
 // Drives Search.dll as a client does: a scripted protocol service behind a real transport, a
 // recording SearchResultHandler, Search::StartSearch/StopSearch on this thread, and the window
-// found and worked only through its control IDs and messages.
+// found and worked only through its control IDs and messages, with the window driver.
+//
+// Every action is a step a user could take; a step that cannot be taken (a hidden or disabled
+// control, a query nobody sent) ends the test there, with the reason.
 #pragma once
 
 #include <windows.h>
@@ -16,18 +19,10 @@
 
 #include "QZTransmit.h"
 #include "Search.h"
+#include "SearchWindow.h"
 #include "SkinMessageBox.h"
 
-namespace ids {
-enum : int {
-    Tab = 1000, RadioCompany = 1001, RadioOnline = 1002, RadioNick = 1003, RadioAccount = 1004,
-    EditNick = 1005, EditAccount = 1007, ListUser = 1008, Back = 1009, Find = 1010, Close = 1011,
-    PrevPage = 1012, NextPage = 1013, Add = 1014, View = 1015, PageLabel = 1016, ListZone = 1018,
-    EditZoneId = 1019, EditZoneName = 1020, ComboIndustry = 1024, RadioZoneById = 1025,
-    RadioZoneByName = 1026, StaticIndustry = 1027, StaticCriteria = 1028, Separator = 1029,
-    GroupExact = 1030, EditCompany = 1031,
-};
-}
+namespace ids = windriver::search_ids;
 
 // What the module handed back to the client, in order.
 struct HandlerCall {
@@ -92,23 +87,29 @@ protected:
     void AnswerUsers(const UserInfoSet& batch, bool ok = true);
     void AnswerZones(const ZoneInfoSet& batch, bool ok = true);
 
-    // As a user would: the control must be shown and enabled, or the step fails the test.
+    // As a user would: the control must be shown and enabled, or the step ends the test.
     void Click(int id);
     void Type(int id, const std::wstring& text);
     void ChooseIndustry(int item);
     void SelectRow(int row);
     void ClickTab(int index);
+    // The focus put on the control, then the key pressed there.
     void PressKey(int id, WPARAM vk);
+    // The keyboard alone: the key, or the characters, go to the control that has the focus.
+    void PressKey(WPARAM vk);
+    void TypeKeys(const std::wstring& text);
+    // The ID of the window's control that has the focus; 0 when none of them has it.
+    int FocusedId() const { return m_driver.FocusedId(); }
 
-    bool Shown(int id) const { return ::IsWindowVisible(Control(id)) != FALSE; }
-    bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
-    bool Checked(int id) const;
-    std::wstring Text(int id) const;
-    int RowCount(int listId) const;
-    std::wstring Cell(int listId, int row, int column) const;
+    bool Shown(int id) const { return m_driver.Shown(id); }
+    bool Enabled(int id) const { return m_driver.Enabled(id); }
+    bool Checked(int id) const { return m_driver.Checked(id); }
+    std::wstring Text(int id) const { return m_driver.Text(id); }
+    int RowCount(int listId) const { return m_driver.RowCount(listId); }
+    std::wstring Cell(int listId, int row, int column) const { return m_driver.Cell(listId, row, column); }
     // The first column of every row of a list.
-    std::vector<std::wstring> FirstColumn(int listId) const;
-    RECT ClientRect(int id) const;  // in the dialog's client coordinates
+    std::vector<std::wstring> FirstColumn(int listId) const { return m_driver.FirstColumn(listId); }
+    RECT ClientRect(int id) const { return m_driver.ClientRect(id); }  // in the dialog's client coordinates
 
     // With SEARCH_PICTURES set to a folder, writes a PNG of the window there under this name.
     void Snapshot(const std::wstring& name) const;
@@ -120,6 +121,8 @@ protected:
     std::unique_ptr<QZP::QZTransmit> m_transmit;
     RecordingHandler m_handler;
     std::unique_ptr<Search> m_search;
+    // Works the search window of this thread; each of its actions ends with Pump.
+    windriver::DialogDriver m_driver;
 
 private:
     SkinMessageBoxPresenter m_previousPresenter;

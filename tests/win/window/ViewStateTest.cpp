@@ -212,3 +212,25 @@ TEST_F(SearchWindowTest, TabKeyMovesTheFocusThroughTheForm) {
     PressKey(ids::EditCompany, VK_TAB);
     EXPECT_NE(::GetFocus(), Control(ids::EditCompany)) << "the dialog keyboard handles Tab";
 }
+
+TEST_F(SearchWindowTest, ResultsForAWindowInTheBackgroundDoNotTakeTheKeyboard) {
+    Start(true);
+    Click(ids::RadioNick);
+    Type(ids::EditNick, L"王");
+    Click(ids::Find);
+    // The client's own window in front, as when the user goes on working there.
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"client", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    ::SetActiveWindow(other);
+    Pump();
+    ASSERT_EQ(::GetActiveWindow(), other);
+
+    AnswerUsers(Users(1, 3));
+    EXPECT_EQ(::GetActiveWindow(), other) << "the results did not pull the search window forward";
+    ::DestroyWindow(other);
+    Pump();
+    ::SetActiveWindow(Dialog());
+    Pump();
+    EXPECT_EQ(FocusedId(), ids::ListUser) << "the list takes the focus when the window comes back";
+}
