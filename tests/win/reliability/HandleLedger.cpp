@@ -1,6 +1,7 @@
 #include "HandleLedger.h"
 
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -9,10 +10,10 @@ namespace ledger {
 namespace {
 
 std::mutex g_mutex;
-std::set<HGDIOBJ> g_fonts;
+std::map<HGDIOBJ, DWORD> g_gdi;  // live GDI objects and the type GetObjectType gives them
 std::set<HHOOK> g_hooks;
 std::set<HWND> g_dialogs;
-std::vector<HGDIOBJ> g_freedFonts;
+std::vector<HGDIOBJ> g_freed;
 std::size_t g_calls = 0;
 bool g_installed = false;
 
@@ -20,6 +21,10 @@ using CreateFontWFn = HFONT(WINAPI*)(int, int, int, int, int, DWORD, DWORD, DWOR
                                      DWORD, DWORD, DWORD, LPCWSTR);
 using CreateFontIndirectWFn = HFONT(WINAPI*)(const LOGFONTW*);
 using DeleteObjectFn = BOOL(WINAPI*)(HGDIOBJ);
+using CreatePatternBrushFn = HBRUSH(WINAPI*)(HBITMAP);
+using CreateCompatibleBitmapFn = HBITMAP(WINAPI*)(HDC, int, int);
+using CreateCompatibleDCFn = HDC(WINAPI*)(HDC);
+using DeleteDCFn = BOOL(WINAPI*)(HDC);
 using SetWindowsHookExWFn = HHOOK(WINAPI*)(int, HOOKPROC, HINSTANCE, DWORD);
 using UnhookWindowsHookExFn = BOOL(WINAPI*)(HHOOK);
 using CreateDialogIndirectParamWFn = HWND(WINAPI*)(HINSTANCE, LPCDLGTEMPLATEW, HWND, DLGPROC, LPARAM);
@@ -28,16 +33,51 @@ using CreateDialogParamWFn = HWND(WINAPI*)(HINSTANCE, LPCWSTR, HWND, DLGPROC, LP
 CreateFontWFn g_createFontW = nullptr;
 CreateFontIndirectWFn g_createFontIndirectW = nullptr;
 DeleteObjectFn g_deleteObject = nullptr;
+CreatePatternBrushFn g_createPatternBrush = nullptr;
+CreateCompatibleBitmapFn g_createCompatibleBitmap = nullptr;
+CreateCompatibleDCFn g_createCompatibleDC = nullptr;
+DeleteDCFn g_deleteDC = nullptr;
 SetWindowsHookExWFn g_setHook = nullptr;
 UnhookWindowsHookExFn g_unhook = nullptr;
 CreateDialogIndirectParamWFn g_createDialogIndirect = nullptr;
 CreateDialogParamWFn g_createDialogParam = nullptr;
 
-void NoteFont(HFONT font) {
-    if (!font) return;
+void NoteMade(HGDIOBJ object, DWORD type) {
     std::lock_guard<std::mutex> lock(g_mutex);
     ++g_calls;
-    g_fonts.insert(font);
+    if (object) g_gdi[object] = type;
+}
+
+void NoteFreed(HGDIOBJ object, BOOL ok) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    ++g_calls;
+    if (ok && g_gdi.erase(object)) g_freed.push_back(object);
+}
+
+void NoteFont(HFONT font) { NoteMade(font, OBJ_FONT); }
+
+HBRUSH WINAPI HookCreatePatternBrush(HBITMAP bitmap) {
+    const HBRUSH brush = g_createPatternBrush(bitmap);
+    NoteMade(brush, OBJ_BRUSH);
+    return brush;
+}
+
+HBITMAP WINAPI HookCreateCompatibleBitmap(HDC dc, int cx, int cy) {
+    const HBITMAP bitmap = g_createCompatibleBitmap(dc, cx, cy);
+    NoteMade(bitmap, OBJ_BITMAP);
+    return bitmap;
+}
+
+HDC WINAPI HookCreateCompatibleDC(HDC dc) {
+    const HDC memory = g_createCompatibleDC(dc);
+    NoteMade(memory, OBJ_MEMDC);
+    return memory;
+}
+
+BOOL WINAPI HookDeleteDC(HDC dc) {
+    const BOOL ok = g_deleteDC(dc);
+    NoteFreed(dc, ok);
+    return ok;
 }
 
 HFONT WINAPI HookCreateFontW(int h, int w, int esc, int orient, int weight, DWORD italic,
@@ -57,9 +97,7 @@ HFONT WINAPI HookCreateFontIndirectW(const LOGFONTW* lf) {
 
 BOOL WINAPI HookDeleteObject(HGDIOBJ object) {
     const BOOL ok = g_deleteObject(object);
-    std::lock_guard<std::mutex> lock(g_mutex);
-    ++g_calls;
-    if (ok && g_fonts.erase(object)) g_freedFonts.push_back(object);
+    NoteFreed(object, ok);
     return ok;
 }
 
@@ -152,6 +190,13 @@ bool Install(HMODULE module) {
     any |= Patch(module, "gdi32.dll", "CreateFontIndirectW", &HookCreateFontIndirectW,
                  &g_createFontIndirectW);
     any |= Patch(module, "gdi32.dll", "DeleteObject", &HookDeleteObject, &g_deleteObject);
+    any |= Patch(module, "gdi32.dll", "CreatePatternBrush", &HookCreatePatternBrush,
+                 &g_createPatternBrush);
+    any |= Patch(module, "gdi32.dll", "CreateCompatibleBitmap", &HookCreateCompatibleBitmap,
+                 &g_createCompatibleBitmap);
+    any |= Patch(module, "gdi32.dll", "CreateCompatibleDC", &HookCreateCompatibleDC,
+                 &g_createCompatibleDC);
+    any |= Patch(module, "gdi32.dll", "DeleteDC", &HookDeleteDC, &g_deleteDC);
     any |= Patch(module, "user32.dll", "SetWindowsHookExW", &HookSetWindowsHookExW, &g_setHook);
     any |= Patch(module, "user32.dll", "UnhookWindowsHookEx", &HookUnhookWindowsHookEx, &g_unhook);
     any |= Patch(module, "user32.dll", "CreateDialogIndirectParamW", &HookCreateDialogIndirectParamW,
@@ -169,7 +214,15 @@ Counts Live() {
     for (auto it = g_dialogs.begin(); it != g_dialogs.end();)
         it = ::IsWindow(*it) ? std::next(it) : g_dialogs.erase(it);
     Counts counts;
-    counts.fonts = g_fonts.size();
+    for (const auto& [object, type] : g_gdi) {
+        (void)object;
+        switch (type) {
+        case OBJ_FONT: ++counts.fonts; break;
+        case OBJ_BRUSH: ++counts.brushes; break;
+        case OBJ_BITMAP: ++counts.bitmaps; break;
+        default: ++counts.dcs; break;
+        }
+    }
     counts.hooks = g_hooks.size();
     counts.dialogs = g_dialogs.size();
     return counts;
@@ -183,14 +236,15 @@ std::size_t CallsSeen() {
 std::wstring Probe() {
     std::lock_guard<std::mutex> lock(g_mutex);
     std::wstring problems;
-    for (HGDIOBJ font : g_fonts) {
-        if (::GetObjectType(font) != OBJ_FONT) problems += L"a font the module holds is not a font; ";
+    for (const auto& [object, type] : g_gdi) {
+        if (::GetObjectType(object) != type)
+            problems += L"an object the module holds is not what it made; ";
     }
-    for (HGDIOBJ font : g_freedFonts) {
-        if (::GetObjectType(font) != 0 && !g_fonts.count(font))
-            problems += L"a font the module freed still exists; ";
+    for (HGDIOBJ object : g_freed) {
+        if (::GetObjectType(object) != 0 && !g_gdi.count(object))
+            problems += L"an object the module freed still exists; ";
     }
-    g_freedFonts.clear();
+    g_freed.clear();
     return problems;
 }
 

@@ -2,10 +2,13 @@
 // 0 for both GDI and USER objects. The module's import table is patched so that every call it makes
 // to the functions below passes through here first:
 //   fonts       CreateFontW, CreateFontIndirectW / DeleteObject
+//   brushes     CreatePatternBrush / DeleteObject
+//   bitmaps     CreateCompatibleBitmap / DeleteObject
+//   memory DCs  CreateCompatibleDC / DeleteDC
 //   hooks       SetWindowsHookExW / UnhookWindowsHookEx
 //   dialogs     CreateDialogIndirectParamW, CreateDialogParamW / DestroyWindow (or destroyed as a child)
-// and a probe checks the fonts against the system: every font the ledger holds as live must still
-// be a font, and every font it saw freed must be gone. Dialogs are checked against the system as
+// and a probe checks the GDI objects against the system: every object the ledger holds as live
+// must still be an object of the kind it was made as, and every object it saw freed must be gone. Dialogs are checked against the system as
 // they are counted (a dialog counts while its window exists); hooks have no probe, but an unhook
 // that fails leaves its hook counted.
 #pragma once
@@ -19,6 +22,9 @@ namespace ledger {
 
 struct Counts {
     std::size_t fonts = 0;
+    std::size_t brushes = 0;
+    std::size_t bitmaps = 0;
+    std::size_t dcs = 0;
     std::size_t hooks = 0;
     std::size_t dialogs = 0;
 };

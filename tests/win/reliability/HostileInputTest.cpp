@@ -300,7 +300,10 @@ TEST_F(HostileInputTest, TabNotificationWithNoChangeKeepsTheViewAndTheBusyState)
 TEST_F(HostileInputTest, SelectionNoticesWithoutARowActOnNothing) {
     Start(true);
     SearchByNick(L"王", Users(1, 3));
-    SelectRow(7);  // there is no row 7
+    // A selection notice for a row that is not there, as a stray program may send it.
+    LVITEMW item = {};
+    item.stateMask = item.state = LVIS_SELECTED;
+    ::SendMessageW(Control(ids::ListUser), LVM_SETITEMSTATE, 7, reinterpret_cast<LPARAM>(&item));
     SendNotify(ids::ListUser, LVN_ITEMCHANGED);
     SendNotify(ids::ListZone, LVN_ITEMCHANGED);
     EXPECT_FALSE(Enabled(ids::Add));

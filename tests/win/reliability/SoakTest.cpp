@@ -221,10 +221,13 @@ protected:
                 PressKey(target, op == kEnter ? VK_RETURN : VK_ESCAPE);
             break;
         }
-        case kSelect:
-            if (Shown(ids::ListUser) || Shown(ids::ListZone))
-                SelectRow(static_cast<int>(rng() % 10));
+        case kSelect: {
+            const int list = Shown(ids::ListUser) ? ids::ListUser : ids::ListZone;
+            const int rows = Shown(list) ? RowCount(list) : 0;
+            if (rows > 0)
+                SelectRow(static_cast<int>(rng() % rows));
             break;
+        }
         case kAdd:
             TryClick(ids::Add);
             break;

@@ -113,11 +113,17 @@ TEST_F(SearchWindowTest, ThousandTeardownsWithRepliesInFlight) {
             }
             EXPECT_EQ(ledger::ThreadWindows(), windowsWith);
             EXPECT_EQ(live.fonts, with.fonts);
+            EXPECT_EQ(live.brushes, with.brushes);
+            EXPECT_EQ(live.bitmaps, with.bitmaps);
+            EXPECT_EQ(live.dcs, with.dcs);
             EXPECT_EQ(live.hooks, with.hooks);
             EXPECT_EQ(live.dialogs, with.dialogs);
         } else {
             EXPECT_EQ(ledger::ThreadWindows(), windowsWithout);
             EXPECT_EQ(live.fonts, without.fonts);
+            EXPECT_EQ(live.brushes, without.brushes);
+            EXPECT_EQ(live.bitmaps, without.bitmaps);
+            EXPECT_EQ(live.dcs, without.dcs);
             EXPECT_EQ(live.hooks, without.hooks);
             EXPECT_EQ(live.dialogs, 0u);
         }
@@ -137,7 +143,9 @@ TEST_F(SearchWindowTest, ThousandTeardownsWithRepliesInFlight) {
     EXPECT_GT(ledger::CallsSeen(), 0u) << "the ledger was in the module's path";
     EXPECT_GT(caughtDelivering, kCycles / 15 / 2)
         << "the teardown rarely met a delivery in progress";
-    std::printf("teardown: %d cycles, %d caught mid-delivery, %zu ledger calls, "
-                "%zu windows with the search window and %zu without\n",
-                kCycles, caughtDelivering, ledger::CallsSeen(), windowsWith, windowsWithout);
+    std::printf("teardown: %d cycles, %d caught mid-delivery, %zu ledger calls; with the window "
+                "%zu windows, %zu fonts, %zu brushes, %zu bitmaps, %zu memory DCs, %zu hooks; "
+                "without it %zu windows\n",
+                kCycles, caughtDelivering, ledger::CallsSeen(), windowsWith, with.fonts, with.brushes,
+                with.bitmaps, with.dcs, with.hooks, windowsWithout);
 }
