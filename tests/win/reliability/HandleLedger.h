@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <ostream>
 #include <string>
 
 namespace ledger {
@@ -27,7 +28,18 @@ struct Counts {
     std::size_t dcs = 0;
     std::size_t hooks = 0;
     std::size_t dialogs = 0;
+
+    bool operator==(const Counts& o) const {
+        return fonts == o.fonts && brushes == o.brushes && bitmaps == o.bitmaps && dcs == o.dcs &&
+               hooks == o.hooks && dialogs == o.dialogs;
+    }
 };
+
+// For failure messages.
+inline std::ostream& operator<<(std::ostream& os, const Counts& c) {
+    return os << c.fonts << " fonts, " << c.brushes << " brushes, " << c.bitmaps << " bitmaps, "
+              << c.dcs << " memory DCs, " << c.hooks << " hooks, " << c.dialogs << " dialogs";
+}
 
 // Patches `module`'s imports once; later calls do nothing. False when none of the functions is
 // imported by it.

@@ -112,19 +112,10 @@ TEST_F(SearchWindowTest, ThousandTeardownsWithRepliesInFlight) {
                 EXPECT_EQ(with.hooks, without.hooks + 1) << "the pre-translation hook";
             }
             EXPECT_EQ(ledger::ThreadWindows(), windowsWith);
-            EXPECT_EQ(live.fonts, with.fonts);
-            EXPECT_EQ(live.brushes, with.brushes);
-            EXPECT_EQ(live.bitmaps, with.bitmaps);
-            EXPECT_EQ(live.dcs, with.dcs);
-            EXPECT_EQ(live.hooks, with.hooks);
-            EXPECT_EQ(live.dialogs, with.dialogs);
+            EXPECT_EQ(live, with);
         } else {
             EXPECT_EQ(ledger::ThreadWindows(), windowsWithout);
-            EXPECT_EQ(live.fonts, without.fonts);
-            EXPECT_EQ(live.brushes, without.brushes);
-            EXPECT_EQ(live.bitmaps, without.bitmaps);
-            EXPECT_EQ(live.dcs, without.dcs);
-            EXPECT_EQ(live.hooks, without.hooks);
+            EXPECT_EQ(live, without);
             EXPECT_EQ(live.dialogs, 0u);
         }
 
