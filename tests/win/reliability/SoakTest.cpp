@@ -28,6 +28,11 @@ constexpr unsigned kDefaultSeed = 20261207;
 // it first sends them. A store that keeps each identifier once, in arrival order, then shows on
 // page N exactly n = (N-1)*10 + 1, (N-1)*10 + 2, ... of the tag of the search in front.
 constexpr int kTagShift = 32;
+// Back then Enter sends the same criteria, so the same tag, as a new search while the abandoned
+// one may still be held here. A request for a tag that arrives while an earlier one is held
+// means the earlier was abandoned: its answer neither counts for the tag nor carries numbers a
+// page could show, so merging it anywhere fails the row checks.
+constexpr std::uint64_t kAbandonedBase = 1ull << 31;
 
 std::uint64_t TagOf(const QZP::SearchQuery& query) {
     if (query.kind == QZP::SearchQuery::Kind::ZoneByID)
@@ -51,6 +56,7 @@ private:
     struct Held {
         QZP::SearchRequestPtr request;
         std::chrono::steady_clock::time_point due;
+        bool abandoned;
     };
 
     void Run() {
@@ -59,28 +65,32 @@ private:
         while (!m_stop.load()) {
             const auto now = std::chrono::steady_clock::now();
             for (QZP::SearchRequestPtr request; (request = m_service.Request(seen)); ++seen) {
+                const std::uint64_t tag = TagOf(request->Query());
+                for (Held& earlier : held)
+                    earlier.abandoned |= TagOf(earlier.request->Query()) == tag;
                 const unsigned roll = m_rng() % 100;
                 if (roll < 5)
                     continue;  // never answered: only Back or a reset gets the window out
                 const int delayMs = roll < 55 ? 0 : roll < 85 ? 1 + m_rng() % 30 : 100 + m_rng() % 300;
-                held.push_back({request, now + std::chrono::milliseconds(delayMs)});
+                held.push_back({request, now + std::chrono::milliseconds(delayMs), false});
             }
             for (auto it = held.begin(); it != held.end();) {
                 if (it->due > now) {
                     ++it;
                     continue;
                 }
-                Answer(*it->request);
+                Answer(*it->request, it->abandoned);
                 it = held.erase(it);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
 
-    void Answer(QZP::SearchRequest& request) {
+    void Answer(QZP::SearchRequest& request, bool abandoned) {
         const std::uint64_t tag = TagOf(request.Query());
-        std::uint64_t& sent = m_sent[tag];
-        if (request.Round() == 0)
+        std::uint64_t nothingCounted = kAbandonedBase;
+        std::uint64_t& sent = abandoned ? nothingCounted : m_sent[tag];
+        if (request.Round() == 0 && !abandoned)
             sent = 0;  // a new search: its records count from 1 again
         const unsigned roll = m_rng() % 100;
         bool ok = true;
@@ -90,7 +100,7 @@ private:
             ok = false;
         } else if (roll < 16) {
             // empty: nothing (more) found
-        } else if (roll < 26 && sent > 0) {
+        } else if (roll < 26 && sent > 0 && !abandoned) {
             first = 1 + m_rng() % sent;  // only records sent before
             count = 1 + m_rng() % std::min<std::uint64_t>(15, sent - first + 1);
         } else {
