@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <iterator>
-#include <limits>
 
 // Appends the records of a batch from `next` on, in the batch's arrival order, at most `limit` of
 // them, to the end of `store`; counts in `added` those that were new, and returns where it stopped.
@@ -30,21 +29,4 @@ template <class Set>
 void RemoveLast(Set& store, std::size_t count) {
     auto& arrival = store.template get<0>();
     arrival.erase(std::prev(arrival.end(), static_cast<std::ptrdiff_t>(count)), arrival.end());
-}
-
-// Appends every record of `batch` and returns how many were new.
-//
-// All or nothing: if copying a record throws (allocation), the records this call had already
-// added are taken out again before the exception goes on, so the store is exactly as it was and
-// never holds records the caller was not told about.
-template <class Set>
-int MergeBatch(Set& store, const Set& batch) {
-    std::size_t added = 0;
-    try {
-        AppendRecords(store, batch.begin(), batch.end(), std::numeric_limits<std::size_t>::max(), added);
-    } catch (...) {
-        RemoveLast(store, added);
-        throw;
-    }
-    return static_cast<int>(added);
 }

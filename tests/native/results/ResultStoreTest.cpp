@@ -36,7 +36,24 @@ ZoneInfoSet ZonesWithIds(const Ids& ids) {
     return set;
 }
 
-TEST(MergeBatch, AppendsNewRecordsInBatchOrderAndCountsThem) {
+// Every record a tab holds, in arrival order.
+template <class Set>
+Ids StoredIds(const TabResults<Set>& results) {
+    Ids ids;
+    results.ForEachRecord([&](const auto& record) { ids.push_back(record.id); });
+    return ids;
+}
+
+// A tab in front holding `ids`, as one batch would have brought them.
+template <class Set>
+void Fill(TabResults<Set>& results, const Set& records) {
+    results.SetShown(true);
+    if (!records.empty()) {
+        results.Receive(true, records);
+    }
+}
+
+TEST(Receive, AppendsNewRecordsInBatchOrderAndCountsThem) {
     const struct {
         const char* name;
         Ids store, batch;
@@ -44,28 +61,31 @@ TEST(MergeBatch, AppendsNewRecordsInBatchOrderAndCountsThem) {
         Ids after;
     } cases[] = {
         {"into empty", {}, {5, 3, 9}, 3, {5, 3, 9}},
-        {"empty batch", {4, 1}, {}, 0, {4, 1}},
-        {"both empty", {}, {}, 0, {}},
         {"some repeated", {5, 3, 9}, {9, 1, 5, 2}, 2, {5, 3, 9, 1, 2}},
         {"all repeated", {1, 2, 3}, {3, 1, 2}, 0, {1, 2, 3}},
+        {"the store again", {2, 8, 5}, {2, 8, 5}, 0, {2, 8, 5}},
         {"none repeated", {7}, {8, 6}, 2, {7, 8, 6}},
     };
     for (const auto& c : cases) {
-        UserInfoSet users = UsersWithIds(c.store);
-        EXPECT_EQ(MergeBatch(users, UsersWithIds(c.batch)), c.added) << c.name;
-        EXPECT_EQ(IdsOf(users), c.after) << c.name;
-        EXPECT_EQ(users.get<search_index::ByStateThenId>().size(), c.after.size()) << c.name;
+        TabResults<UserInfoSet> users;
+        Fill(users, UsersWithIds(c.store));
+        EXPECT_EQ(users.Receive(true, UsersWithIds(c.batch)).kind, ReplyKind::Merged) << c.name;
+        EXPECT_EQ(users.NewCount(), c.added) << c.name;
+        EXPECT_EQ(StoredIds(users), c.after) << c.name;
 
-        ZoneInfoSet zones = ZonesWithIds(c.store);
-        EXPECT_EQ(MergeBatch(zones, ZonesWithIds(c.batch)), c.added) << c.name;
-        EXPECT_EQ(IdsOf(zones), c.after) << c.name;
-        EXPECT_EQ(zones.get<search_index::BySortKey>().size(), c.after.size()) << c.name;
+        TabResults<ZoneInfoSet> zones;
+        Fill(zones, ZonesWithIds(c.store));
+        zones.Receive(true, ZonesWithIds(c.batch));
+        EXPECT_EQ(zones.NewCount(), c.added) << c.name;
+        EXPECT_EQ(StoredIds(zones), c.after) << c.name;
     }
 }
 
-TEST(MergeBatch, RepeatedIdKeepsTheFirstArrivedFields) {
-    UserInfoSet store;
-    store.push_back(MakeUser(3, 4, L"张伟"));
+TEST(Receive, RepeatedIdKeepsTheFirstArrivedFields) {
+    UserInfoSet first;
+    first.push_back(MakeUser(3, 4, L"张伟"));
+    TabResults<UserInfoSet> results;
+    Fill(results, first);
 
     UserInfoSet batch;
     UserInfo again = MakeUser(3, 2, L"王芳");
@@ -73,18 +93,14 @@ TEST(MergeBatch, RepeatedIdKeepsTheFirstArrivedFields) {
     batch.push_back(again);
     batch.push_back(MakeUser(4, 2, L"赵敏"));
 
-    EXPECT_EQ(MergeBatch(store, batch), 1);
-    ASSERT_EQ(store.size(), 2u);
-    EXPECT_EQ(store.front().nickname, L"张伟");
-    EXPECT_EQ(store.front().state, 4);
-    EXPECT_TRUE(store.front().company.empty());
-    EXPECT_EQ(store.back().nickname, L"赵敏");
-}
-
-TEST(MergeBatch, MergingAStoreIntoItselfAddsNothing) {
-    UserInfoSet store = UsersWithIds({2, 8, 5});
-    EXPECT_EQ(MergeBatch(store, store), 0);
-    EXPECT_EQ(IdsOf(store), (Ids{2, 8, 5}));
+    results.Receive(true, batch);
+    EXPECT_EQ(results.NewCount(), 1);
+    const std::vector<UserInfo> rows = results.PageRecords();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows.front().nickname, L"张伟");
+    EXPECT_EQ(rows.front().state, 4);
+    EXPECT_TRUE(rows.front().company.empty());
+    EXPECT_EQ(rows.back().nickname, L"赵敏");
 }
 
 // A record whose copy fails on demand, standing in for an allocation failure while a batch is
@@ -122,25 +138,26 @@ FragileSet FragileWithIds(const Ids& ids) {
     return set;
 }
 
-TEST(MergeBatch, FailedCopyLeavesTheStoreAsItWas) {
+TEST(Receive, FailedCopyLeavesTheStoreAsItWas) {
     const struct {
         int copiesBeforeFailure;
         const char* name;
     } cases[] = {{0, "first new record fails"}, {1, "second new record fails"}, {2, "last new record fails"}};
     for (const auto& c : cases) {
-        FragileSet store = FragileWithIds({1, 2});
+        TabResults<FragileSet> results;
+        Fill(results, FragileWithIds({1, 2}));
         const FragileSet batch = FragileWithIds({3, 1, 4, 5});
 
         g_copiesBeforeFailure = c.copiesBeforeFailure;
-        EXPECT_THROW(MergeBatch(store, batch), std::bad_alloc) << c.name;
+        EXPECT_THROW(results.Receive(true, batch), std::bad_alloc) << c.name;
         g_copiesBeforeFailure = -1;
 
-        EXPECT_EQ(IdsOf(store), (Ids{1, 2})) << c.name;
-        EXPECT_EQ(IdsOf(store.get<1>()), (Ids{1, 2})) << c.name;
+        EXPECT_EQ(StoredIds(results), (Ids{1, 2})) << c.name;
 
-        // Nothing half-merged lingers to make the retry see duplicates.
-        EXPECT_EQ(MergeBatch(store, batch), 3) << c.name;
-        EXPECT_EQ(IdsOf(store), (Ids{1, 2, 3, 4, 5})) << c.name;
+        // Nothing half-merged lingers in the identifier index to make the retry see duplicates.
+        results.Receive(true, batch);
+        EXPECT_EQ(results.NewCount(), 3) << c.name;
+        EXPECT_EQ(StoredIds(results), (Ids{1, 2, 3, 4, 5})) << c.name;
     }
 }
 
