@@ -1,0 +1,13 @@
+# Shared by the two MinGW-w64 toolchain files, which set SEARCH_MINGW_TRIPLE and the processor:
+# cross build for Windows with the posix thread model, run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+
+set(CMAKE_C_COMPILER ${SEARCH_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${SEARCH_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${SEARCH_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${SEARCH_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
