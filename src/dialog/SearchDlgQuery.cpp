@@ -20,7 +20,14 @@ std::wstring TextOf(const CWnd& edit) {
 }
 }  // namespace
 
-void CSearchDlg::OnFind() { DoSearch(); }
+void CSearchDlg::OnFind() {
+    // Find belongs to the form in front. The Find that Enter posts can arrive after the view has
+    // changed: the answer it raced was handled first, and a Find from the result view would ask
+    // the server for more of a search the user did not ask to continue.
+    if (m_nViewMode[m_nCurTab] != 0)
+        return;
+    DoSearch();
+}
 
 bool CSearchDlg::ShowBox(const wchar_t* text, const wchar_t* caption) {
     return RunModal([&] { SkinMessageBox(text, caption, 0); });
@@ -33,6 +40,11 @@ void CSearchDlg::DoSearch() {
     // One query at a time: the library takes the same query sent again as a request for more, so
     // a second Find (Enter in a busy form, say) would skip a batch of the first.
     if (QueryInFlight())
+        return;
+    // Nor under a box or a client call: only a queued message can get here then (Enter's Find,
+    // dispatched by the box's loop), and the handler the box belongs to resets the controls when
+    // it returns, as if no query were out.
+    if (m_nModalDepth > 0)
         return;
     // A search from the form starts afresh: whatever a server still sends for an earlier one
     // (a second answer to a query that failed, say) must not run into this one's pages.

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <random>
@@ -315,6 +316,7 @@ TEST_F(SoakTest, TenThousandRandomStepsAgainstAnErraticServer) {
     const int weights[kOps] = {6, 8, 14, 8, 16, 6, 3, 8, 4, 4, 3};
     std::discrete_distribution<int> pick(std::begin(weights), std::end(weights));
     int performed[kOps] = {};
+    std::deque<std::string> history;  // printed when a step fails
 
     Start(true);
     for (int step = 0; step < kSteps && !HasFailure(); ++step) {
@@ -329,8 +331,12 @@ TEST_F(SoakTest, TenThousandRandomStepsAgainstAnErraticServer) {
         ++performed[op];
         EXPECT_LE(g_boxes - boxesBefore, 1) << "step " << step << ": more than one box for one step";
 
+        history.push_back("step " + std::to_string(step) + ": " + kOpNames[op] + " on tab " +
+                          std::to_string(CurrentTab()) + (formShown[0] || formShown[1] ? " (form)" : "") +
+                          ", boxes " + std::to_string(g_boxes - boxesBefore));
         // A query sent from a form starts that tab's search; one from a result view continues it.
         if (m_service.QueryCount() > queriesBefore) {
+            history.back() += ", sent tag " + std::to_string(TagOf(m_service.Queries().back()));
             ASSERT_EQ(m_service.QueryCount(), queriesBefore + 1) << "step " << step;
             const QZP::SearchQuery query = m_service.Queries().back();
             const int t = query.IsUserQuery() ? 0 : 1;
@@ -340,6 +346,17 @@ TEST_F(SoakTest, TenThousandRandomStepsAgainstAnErraticServer) {
                 EXPECT_EQ(TagOf(query), m_searchTag[t]) << "step " << step << ": a re-query of another search";
         }
         CheckWindow(step);
+        const int list = CurrentTab() == 0 ? ids::ListUser : ids::ListZone;
+        history.back() += Shown(list) ? ", " + std::to_string(RowCount(list)) + " rows" : ", form";
+        if (Text(ids::Find) == L"正在查找")
+            history.back() += ", busy";
+        if (history.size() > 20)
+            history.pop_front();
+    }
+    if (HasFailure()) {
+        std::printf("the last steps:\n");
+        for (const std::string& line : history)
+            std::printf("  %s\n", line.c_str());
     }
     std::printf("soak: %d steps, %zu queries, %d answered, %d boxes;", kSteps, m_service.QueryCount(),
                 server.Answered(), g_boxes);

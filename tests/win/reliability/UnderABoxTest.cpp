@@ -123,6 +123,39 @@ TEST_F(UnderABoxTest, ReplyArrivingUnderTheClientsBoxIsShownWhenItCloses) {
     Pump();
 }
 
+// Enter in the busy form just as the query fails: the failure's post is ahead of the Find that
+// Enter posts, so the failure's box is up when the box's loop dispatches that Find. It must send
+// nothing under the box, and the form after the box must be idle, its Find working.
+TEST_F(UnderABoxTest, FindQueuedBehindAFailureSendsNothingUnderItsBox) {
+    Start(true);
+    Click(ids::RadioNick);
+    Type(ids::EditNick, L"王");
+    Click(ids::Find);
+    ASSERT_EQ(m_service.QueryCount(), 1u);
+    ASSERT_TRUE(m_service.FailOldest());
+    ASSERT_TRUE(m_transmit->WaitIdle(std::chrono::seconds(20)));
+    ::PostMessageW(Dialog(), WM_COMMAND, ids::Find, 0);
+
+    std::size_t queriesUnderTheBox = 0;
+    InsideTheLoop closeTheBox([&] {
+        queriesUnderTheBox = m_service.QueryCount();
+        ::PostMessageW(InsideTheLoop::Box(), WM_COMMAND, IDOK, 0);
+    });
+    Pump();
+    ASSERT_TRUE(closeTheBox.Ran());
+    EXPECT_FALSE(closeTheBox.GaveUp());
+    EXPECT_EQ(queriesUnderTheBox, 1u);
+    EXPECT_EQ(m_service.QueryCount(), 1u);
+    EXPECT_TRUE(Shown(ids::EditNick));
+    EXPECT_EQ(Text(ids::Find), L"查找");
+    EXPECT_TRUE(Enabled(ids::Find));
+    EXPECT_TRUE(Enabled(ids::Tab));
+
+    PressKey(ids::EditNick, VK_RETURN);
+    EXPECT_EQ(m_service.QueryCount(), 2u) << "the form searches again";
+    EXPECT_EQ(Text(ids::Find), L"正在查找");
+}
+
 TEST_F(UnderABoxTest, EnterAndEscapeGoToTheBoxNotToTheWindow) {
     for (UINT key : {VK_RETURN, VK_ESCAPE}) {
         SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Escape");

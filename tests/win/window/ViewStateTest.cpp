@@ -193,6 +193,25 @@ TEST_F(SearchWindowTest, EnterInABusyFormDoesNothing) {
     EXPECT_EQ(FirstColumn(ids::ListUser).front(), L"acc1") << "page 1 of the search, not page 2";
 }
 
+// Enter posts Find; when the answer's post is already queued ahead of it, the answer shows the
+// results first, and the Find that arrives after it must not ask for more of the search.
+TEST_F(SearchWindowTest, EnterRacingTheAnswerSendsNothingMore) {
+    Start(true);
+    Click(ids::RadioNick);
+    Type(ids::EditNick, L"王");
+    Click(ids::Find);
+    ASSERT_EQ(m_service.QueryCount(), 1u);
+    ASSERT_TRUE(m_service.AnswerUsers(true, Users(1, 12)));
+    ASSERT_TRUE(m_transmit->WaitIdle(std::chrono::seconds(20)));  // merged and posted, not handled
+    ::PostMessageW(Dialog(), WM_COMMAND, ids::Find, 0);            // what Enter in the form posts
+    Pump();
+    EXPECT_EQ(m_service.QueryCount(), 1u);
+    EXPECT_EQ(Text(ids::PageLabel), L"第1页");
+    EXPECT_EQ(Text(ids::NextPage), L"下一页");
+    EXPECT_TRUE(Enabled(ids::NextPage));
+    EXPECT_EQ(FirstColumn(ids::ListUser).front(), L"acc1");
+}
+
 TEST_F(SearchWindowTest, EnterInResultsAndEscapeAnywhereAreSwallowed) {
     Start(true);
     PressKey(ids::EditCompany, VK_ESCAPE);
