@@ -12,15 +12,6 @@ constexpr int kClientWidth = 600;
 constexpr int kClientHeight = 420;
 constexpr int kButtonHeight = 26;
 
-std::wstring PresenceText(std::int32_t state) {
-    switch (state) {
-    case 2: return L"离开";
-    case 3: return L"忙碌";
-    case 4: return L"在线";
-    default: return L"离线";
-    }
-}
-
 }  // namespace
 
 DemoClient::DemoClient(const DemoDirectory& directory, QZP::QZTransmit& transmit)

@@ -23,15 +23,6 @@ using windriver::Utf8;
 
 constexpr int kPageSize = 10;
 
-std::wstring StateText(std::int32_t state) {
-    switch (state) {
-    case 2: return L"离开";
-    case 3: return L"忙碌";
-    case 4: return L"在线";
-    default: return L"离线";
-    }
-}
-
 class Tour {
 public:
     Tour(DemoClient& client, const DemoDirectory& directory, TourServices services,
@@ -245,7 +236,7 @@ void Tour::CheckUserRows(const std::vector<const UserInfo*>& store, std::size_t 
     for (int r = 0; r < rows && r < static_cast<int>(expected); ++r) {
         const UserInfo& user = *store[first + r];
         if (m_search.Cell(ctl::ListUser, r, 0) != user.account || m_search.Cell(ctl::ListUser, r, 1) != user.nickname ||
-            m_search.Cell(ctl::ListUser, r, 2) != StateText(user.state) ||
+            m_search.Cell(ctl::ListUser, r, 2) != PresenceText(user.state) ||
             m_search.Cell(ctl::ListUser, r, 3) != user.company) {
             wrong = r;
             break;

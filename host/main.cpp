@@ -16,13 +16,12 @@
 #include "Options.h"
 #include "QZTransmit.h"
 #include "Tour.h"
+#include "WindowDriver.h"
 
 namespace {
 
 void PrintUtf8(FILE* stream, const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
+    const std::string bytes = windriver::Utf8(text);
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
     std::fflush(stream);
 }

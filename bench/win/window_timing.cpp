@@ -274,6 +274,13 @@ public:
         Click(kBack);
         PumpIdle();
     }
+    // Back, then Find with the same criteria: a new search whose query waits for its answer.
+    void SearchAgain() {
+        BackToForm();
+        Click(kFind);
+        PumpIdle();
+        ExpectQuery();
+    }
 
 private:
     QZP::ScriptedService m_service;
@@ -433,10 +440,7 @@ Figure MeasureBatchToFirstPage(const Options& o) {
     session.SearchFromForm(Users(1, 10));
     std::vector<double> handOver;
     for (int i = 0; i < o.batchRuns; ++i) {
-        session.BackToForm();
-        session.Click(kFind);
-        PumpIdle();
-        session.ExpectQuery();
+        session.SearchAgain();
 
         auto start = Clock::now();
         {
@@ -468,10 +472,7 @@ Figure MeasureMergeWait(const Options& o) {
     std::vector<double> counts;
     for (int i = 0; i < o.mergeRuns; ++i) {
         if (i > 0) {
-            session.BackToForm();
-            session.Click(kFind);
-            PumpIdle();
-            session.ExpectQuery();
+            session.SearchAgain();
             session.Answer(Users(1, 10));
             session.WaitForPage(1, L"第1页");
         }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "ShippedTexts.h"
+#include "WindowDriver.h"
 
 namespace {
 
@@ -78,14 +79,6 @@ bool HasChinese(const std::wstring& text) {
                        [](wchar_t c) { return c >= 0x4E00 && c <= 0x9FFF; });
 }
 
-std::string Narrow(const std::wstring& text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                        nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n,
-                          nullptr, nullptr);
-    return out;
-}
 
 }  // namespace
 
@@ -104,7 +97,7 @@ TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
     const std::wstring fileVersion = std::wstring(SEARCH_EXPECTED_VERSION) + L".0";
 
     for (const auto& f : files) {
-        SCOPED_TRACE(Narrow(f.file));
+        SCOPED_TRACE(windriver::Utf8(f.file));
         const VersionResource version(ProgramFolder() + f.file);
         ASSERT_TRUE(version.Present());
 
@@ -122,13 +115,13 @@ TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
         const std::vector<std::pair<WORD, WORD>> chineseUtf16{{0x0804, 1200}};
         EXPECT_EQ(version.Translations(), chineseUtf16);
 
-        EXPECT_EQ(Narrow(version.Text(L"FileDescription")), Narrow(f.description));
+        EXPECT_EQ(windriver::Utf8(version.Text(L"FileDescription")), windriver::Utf8(f.description));
         EXPECT_TRUE(HasChinese(version.Text(L"FileDescription")));
-        EXPECT_EQ(Narrow(version.Text(L"CompanyName")), Narrow(SEARCH_EXPECTED_COMPANY));
-        EXPECT_EQ(Narrow(version.Text(L"LegalCopyright")), Narrow(SEARCH_EXPECTED_COPYRIGHT));
-        EXPECT_EQ(Narrow(version.Text(L"ProductName")), Narrow(SEARCH_EXPECTED_PRODUCT));
-        EXPECT_EQ(Narrow(version.Text(L"FileVersion")), Narrow(fileVersion));
-        EXPECT_EQ(Narrow(version.Text(L"ProductVersion")), Narrow(SEARCH_EXPECTED_VERSION));
-        EXPECT_EQ(Narrow(version.Text(L"OriginalFilename")), Narrow(f.file));
+        EXPECT_EQ(windriver::Utf8(version.Text(L"CompanyName")), windriver::Utf8(SEARCH_EXPECTED_COMPANY));
+        EXPECT_EQ(windriver::Utf8(version.Text(L"LegalCopyright")), windriver::Utf8(SEARCH_EXPECTED_COPYRIGHT));
+        EXPECT_EQ(windriver::Utf8(version.Text(L"ProductName")), windriver::Utf8(SEARCH_EXPECTED_PRODUCT));
+        EXPECT_EQ(windriver::Utf8(version.Text(L"FileVersion")), windriver::Utf8(fileVersion));
+        EXPECT_EQ(windriver::Utf8(version.Text(L"ProductVersion")), windriver::Utf8(SEARCH_EXPECTED_VERSION));
+        EXPECT_EQ(windriver::Utf8(version.Text(L"OriginalFilename")), windriver::Utf8(f.file));
     }
 }
