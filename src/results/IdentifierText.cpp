@@ -1,5 +1,6 @@
 #include "IdentifierText.h"
 
+#include <cstdint>
 #include <typeinfo>
 
 std::uint64_t IdentifierFromText(const wchar_t* text) {
@@ -7,6 +8,14 @@ std::uint64_t IdentifierFromText(const wchar_t* text) {
     // A minus sign would be taken modulo 2^64: "-1" would name zone 18446744073709551615.
     if (text == nullptr || text[0] == L'-') {
         throw boost::bad_lexical_cast(typeid(const wchar_t*), typeid(std::uint64_t));
+    }
+    // The conversion takes each character's distance from '0' before it checks that the character
+    // is a digit. Where wchar_t is a signed 32-bit type (not on Windows) a value that is no
+    // character at all, far below '0', overflows there; none is a digit, so refuse it first.
+    for (const wchar_t* p = text; *p != L'\0'; ++p) {
+        if (static_cast<std::uint32_t>(*p) > 0x10FFFF) {
+            throw boost::bad_lexical_cast(typeid(const wchar_t*), typeid(std::uint64_t));
+        }
     }
     return boost::lexical_cast<std::uint64_t>(text);
 }

@@ -42,6 +42,18 @@ TEST(IdentifierFromText, ReadsPlainDecimalNumbers) {
     }
 }
 
+// Values that are no character (where wchar_t is 32 bits wide; on Windows they are cut to 16
+// bits and become control characters) are refused like any other non-digit, wherever they stand.
+TEST(IdentifierFromText, RefusesValuesThatAreNoCharacter) {
+    for (const std::uint32_t raw : {0x80000001u, 0xFFFFFFFFu, 0x80000000u, 0x110000u}) {
+        const wchar_t odd = static_cast<wchar_t>(raw);
+        for (const std::wstring& text : {std::wstring(1, odd), std::wstring(1, odd) + L"1",
+                                         L"1" + std::wstring(1, odd), L"00" + std::wstring(1, odd) + L"7"}) {
+            EXPECT_THROW(IdentifierFromText(text.c_str()), boost::bad_lexical_cast) << std::hex << raw;
+        }
+    }
+}
+
 TEST(IdentifierFromText, RefusesAnythingButOneNumber) {
     const wchar_t* const cases[] = {
         L"", L" 123", L"123 ", L"\t123", L"123\n", L"12a", L"a12", L"1.5", L"1,000", L"1 000", L"0x10",
