@@ -3,6 +3,12 @@
 #include <cstdint>
 #include <typeinfo>
 
+namespace {
+constexpr std::uint32_t kLastCodePoint = 0x10FFFF;
+// A code unit as a number: wchar_t is unsigned 16 bits on Windows, signed 32 bits elsewhere.
+std::uint32_t CodeUnit(wchar_t c) { return static_cast<std::uint32_t>(c); }
+}  // namespace
+
 std::uint64_t IdentifierFromText(const wchar_t* text) {
     // lexical_cast would take the length of a null pointer; report it as unreadable text instead.
     // A minus sign would be taken modulo 2^64: "-1" would name zone 18446744073709551615.
@@ -13,7 +19,7 @@ std::uint64_t IdentifierFromText(const wchar_t* text) {
     // is a digit. Where wchar_t is a signed 32-bit type (not on Windows) a value that is no
     // character at all, far below '0', overflows there; none is a digit, so refuse it first.
     for (const wchar_t* p = text; *p != L'\0'; ++p) {
-        if (static_cast<std::uint32_t>(*p) > 0x10FFFF) {
+        if (CodeUnit(*p) > kLastCodePoint) {
             throw boost::bad_lexical_cast(typeid(const wchar_t*), typeid(std::uint64_t));
         }
     }
