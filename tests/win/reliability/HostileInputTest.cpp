@@ -220,9 +220,7 @@ TEST_F(HostileInputTest, ResultMessagesWithNoReplyBehindThemChangeNothing) {
     EXPECT_FALSE(Shown(ids::ListUser));
 
     // Busy: still waiting, and the real answer is still the one that shows.
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     for (const auto& m : strays)
         Post(m.message, m.wParam, m.lParam);
     EXPECT_TRUE(Busy());

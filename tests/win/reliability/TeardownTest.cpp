@@ -55,9 +55,7 @@ TEST_F(SearchWindowTest, ThousandTeardownsWithRepliesInFlight) {
         if (!m_search)
             m_search = std::make_unique<Search>(m_transmit.get(), &m_handler);
         Start(true);
-        Click(ids::RadioNick);
-        Type(ids::EditNick, L"王");
-        Click(ids::Find);
+        SendNickSearch(L"王");
         AnswerUsers(Users(1, 10));
         Click(ids::NextPage);  // the re-query is out
         const QZP::SearchRequestPtr request = m_service.Request(m_service.QueryCount() - 1);

@@ -128,9 +128,7 @@ TEST_F(UnderABoxTest, ReplyArrivingUnderTheClientsBoxIsShownWhenItCloses) {
 // nothing under the box, and the form after the box must be idle, its Find working.
 TEST_F(UnderABoxTest, FindQueuedBehindAFailureSendsNothingUnderItsBox) {
     Start(true);
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     ASSERT_EQ(m_service.QueryCount(), 1u);
     ASSERT_TRUE(m_service.FailOldest());
     ASSERT_TRUE(m_transmit->WaitIdle(std::chrono::seconds(20)));

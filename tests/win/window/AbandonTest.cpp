@@ -158,9 +158,7 @@ TEST_F(AbandonTest, ReopeningAbandonsTheQueryOutWhereverItsReplyIs) {
 
 TEST_F(AbandonTest, ReopeningOnTheOtherTabLeavesNoBusyStateBehind) {
     Start(true);
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     ASSERT_FALSE(Enabled(ids::Tab));
     Click(ids::Close);
     Start(false);

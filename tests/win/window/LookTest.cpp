@@ -200,9 +200,7 @@ TEST_F(SearchWindowTest, EveryCaptionFitsItsControl) {
     m_handler.industries = {L"金融"};
     Start(true);
     EXPECT_TRUE(CaptionsFit(Dialog(), "users form"));
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     EXPECT_TRUE(CaptionsFit(Dialog(), "users form, busy"));
     AnswerUsers(Users(1, 25));
     Click(ids::NextPage);

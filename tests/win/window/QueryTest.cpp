@@ -129,9 +129,7 @@ TEST_F(SearchWindowTest, NoCheckedRadioMeansFindDoesNothing) {
 
 TEST_F(SearchWindowTest, SentQueryPutsTheWindowInTheBusyState) {
     Start(true);
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     EXPECT_FALSE(Enabled(ids::Find));
     EXPECT_FALSE(Enabled(ids::Tab));
     EXPECT_FALSE(Enabled(ids::NextPage));

@@ -113,9 +113,7 @@ TEST_F(SearchWindowTest, RepeatedRecordKeepsItsFirstPlaceAndTexts) {
 
 TEST_F(SearchWindowTest, FailedQueryReportsATimeoutAndReturnsToTheForm) {
     Start(true);
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     AnswerUsers(UserInfoSet(), false);
     ASSERT_EQ(RecordedBoxes().size(), 1u);
     EXPECT_EQ(RecordedBoxes()[0].text, L"查询失败，服务器连接超时！");
@@ -183,9 +181,7 @@ TEST_F(SearchWindowTest, FailedOrEmptyReQueryLeavesThePageUsable) {
 // switch is put back, and the answer shows on its own tab.
 TEST_F(SearchWindowTest, TabSwitchForcedWhileAQueryIsOutIsPutBack) {
     Start(true);
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     ASSERT_FALSE(Enabled(ids::Tab));
     windriver::ClickTabItem(Control(ids::Tab), 1);  // past the check a user's click would meet
     Pump();
@@ -201,9 +197,7 @@ TEST_F(SearchWindowTest, TabSwitchForcedWhileAQueryIsOutIsPutBack) {
 
 TEST_F(SearchWindowTest, ResultsArriveWhileTheWindowIsHidden) {
     Start(true);
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     Click(ids::Close);
     AnswerUsers(Users(1, 4));
     EXPECT_FALSE(::IsWindowVisible(Dialog()));

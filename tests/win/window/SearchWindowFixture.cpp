@@ -154,10 +154,14 @@ void SearchWindowTest::PressKey(WPARAM vk) { Require(m_driver.PressKey(static_ca
 
 void SearchWindowTest::TypeKeys(const std::wstring& text) { Require(m_driver.TypeKeys(text)); }
 
-void SearchWindowTest::SearchByNick(const std::wstring& nick, const UserInfoSet& firstBatch) {
+void SearchWindowTest::SendNickSearch(const std::wstring& nick) {
     Click(ids::RadioNick);
     Type(ids::EditNick, nick);
     Click(ids::Find);
+}
+
+void SearchWindowTest::SearchByNick(const std::wstring& nick, const UserInfoSet& firstBatch) {
+    SendNickSearch(nick);
     AnswerUsers(firstBatch);
 }
 

@@ -114,7 +114,9 @@ protected:
     // With SEARCH_PICTURES set to a folder, writes a PNG of the window there under this name.
     void Snapshot(const std::wstring& name) const;
 
-    // A nickname query from the users tab's form, answered with the given batch.
+    // A nickname query from the users tab's form, sent and left waiting for its answer.
+    void SendNickSearch(const std::wstring& nick);
+    // The same, answered with the given batch.
     void SearchByNick(const std::wstring& nick, const UserInfoSet& firstBatch);
 
     QZP::ScriptedService m_service;

@@ -197,9 +197,7 @@ TEST_F(SearchWindowTest, EnterInABusyFormDoesNothing) {
 // results first, and the Find that arrives after it must not ask for more of the search.
 TEST_F(SearchWindowTest, EnterRacingTheAnswerSendsNothingMore) {
     Start(true);
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     ASSERT_EQ(m_service.QueryCount(), 1u);
     ASSERT_TRUE(m_service.AnswerUsers(true, Users(1, 12)));
     ASSERT_TRUE(m_transmit->WaitIdle(std::chrono::seconds(20)));  // merged and posted, not handled
@@ -234,9 +232,7 @@ TEST_F(SearchWindowTest, TabKeyMovesTheFocusThroughTheForm) {
 
 TEST_F(SearchWindowTest, ResultsForAWindowInTheBackgroundDoNotTakeTheKeyboard) {
     Start(true);
-    Click(ids::RadioNick);
-    Type(ids::EditNick, L"王");
-    Click(ids::Find);
+    SendNickSearch(L"王");
     // The client's own window in front, as when the user goes on working there.
     HWND other = ::CreateWindowExW(0, L"STATIC", L"client", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
                                    nullptr, nullptr, nullptr);
