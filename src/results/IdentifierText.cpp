@@ -1,6 +1,8 @@
 #include "IdentifierText.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cwchar>
 #include <typeinfo>
 
 namespace {
@@ -12,16 +14,12 @@ std::uint32_t CodeUnit(wchar_t c) { return static_cast<std::uint32_t>(c); }
 std::uint64_t IdentifierFromText(const wchar_t* text) {
     // lexical_cast would take the length of a null pointer; report it as unreadable text instead.
     // A minus sign would be taken modulo 2^64: "-1" would name zone 18446744073709551615.
-    if (text == nullptr || text[0] == L'-') {
-        throw boost::bad_lexical_cast(typeid(const wchar_t*), typeid(std::uint64_t));
-    }
     // The conversion takes each character's distance from '0' before it checks that the character
-    // is a digit. Where wchar_t is a signed 32-bit type (not on Windows) a value that is no
-    // character at all, far below '0', overflows there; none is a digit, so refuse it first.
-    for (const wchar_t* p = text; *p != L'\0'; ++p) {
-        if (CodeUnit(*p) > kLastCodePoint) {
-            throw boost::bad_lexical_cast(typeid(const wchar_t*), typeid(std::uint64_t));
-        }
+    // is a digit; where wchar_t is a signed 32-bit type (not on Windows) a value that is no
+    // character at all, far below '0', overflows there. None is a digit, so it is refused first.
+    if (text == nullptr || text[0] == L'-' ||
+        std::any_of(text, text + std::wcslen(text), [](wchar_t c) { return CodeUnit(c) > kLastCodePoint; })) {
+        throw boost::bad_lexical_cast(typeid(const wchar_t*), typeid(std::uint64_t));
     }
     return boost::lexical_cast<std::uint64_t>(text);
 }
