@@ -44,13 +44,11 @@ Ids StoredIds(const TabResults<Set>& results) {
     return ids;
 }
 
-// A tab in front holding `ids`, as one batch would have brought them.
+// A tab in front holding `records`, as one batch would have brought them.
 template <class Set>
 void Fill(TabResults<Set>& results, const Set& records) {
     results.SetShown(true);
-    if (!records.empty()) {
-        results.Receive(true, records);
-    }
+    results.Receive(true, records);
 }
 
 TEST(Receive, AppendsNewRecordsInBatchOrderAndCountsThem) {
@@ -61,6 +59,8 @@ TEST(Receive, AppendsNewRecordsInBatchOrderAndCountsThem) {
         Ids after;
     } cases[] = {
         {"into empty", {}, {5, 3, 9}, 3, {5, 3, 9}},
+        {"empty batch", {4, 1}, {}, 0, {4, 1}},
+        {"both empty", {}, {}, 0, {}},
         {"some repeated", {5, 3, 9}, {9, 1, 5, 2}, 2, {5, 3, 9, 1, 2}},
         {"all repeated", {1, 2, 3}, {3, 1, 2}, 0, {1, 2, 3}},
         {"the store again", {2, 8, 5}, {2, 8, 5}, 0, {2, 8, 5}},
@@ -69,13 +69,15 @@ TEST(Receive, AppendsNewRecordsInBatchOrderAndCountsThem) {
     for (const auto& c : cases) {
         TabResults<UserInfoSet> users;
         Fill(users, UsersWithIds(c.store));
-        EXPECT_EQ(users.Receive(true, UsersWithIds(c.batch)).kind, ReplyKind::Merged) << c.name;
+        // An empty batch is the server's "nothing more": it adds nothing either way.
+        const ReplyKind kind = c.batch.empty() ? ReplyKind::NothingFound : ReplyKind::Merged;
+        EXPECT_EQ(users.Receive(true, UsersWithIds(c.batch)).kind, kind) << c.name;
         EXPECT_EQ(users.NewCount(), c.added) << c.name;
         EXPECT_EQ(StoredIds(users), c.after) << c.name;
 
         TabResults<ZoneInfoSet> zones;
         Fill(zones, ZonesWithIds(c.store));
-        zones.Receive(true, ZonesWithIds(c.batch));
+        EXPECT_EQ(zones.Receive(true, ZonesWithIds(c.batch)).kind, kind) << c.name;
         EXPECT_EQ(zones.NewCount(), c.added) << c.name;
         EXPECT_EQ(StoredIds(zones), c.after) << c.name;
     }

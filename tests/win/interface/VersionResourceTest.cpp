@@ -14,6 +14,8 @@
 
 namespace {
 
+using windriver::Utf8;
+
 std::wstring ProgramFolder() {
     wchar_t path[MAX_PATH];
     const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -79,7 +81,6 @@ bool HasChinese(const std::wstring& text) {
                        [](wchar_t c) { return c >= 0x4E00 && c <= 0x9FFF; });
 }
 
-
 }  // namespace
 
 TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
@@ -97,7 +98,7 @@ TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
     const std::wstring fileVersion = std::wstring(SEARCH_EXPECTED_VERSION) + L".0";
 
     for (const auto& f : files) {
-        SCOPED_TRACE(windriver::Utf8(f.file));
+        SCOPED_TRACE(Utf8(f.file));
         const VersionResource version(ProgramFolder() + f.file);
         ASSERT_TRUE(version.Present());
 
@@ -115,13 +116,13 @@ TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
         const std::vector<std::pair<WORD, WORD>> chineseUtf16{{0x0804, 1200}};
         EXPECT_EQ(version.Translations(), chineseUtf16);
 
-        EXPECT_EQ(windriver::Utf8(version.Text(L"FileDescription")), windriver::Utf8(f.description));
+        EXPECT_EQ(Utf8(version.Text(L"FileDescription")), Utf8(f.description));
         EXPECT_TRUE(HasChinese(version.Text(L"FileDescription")));
-        EXPECT_EQ(windriver::Utf8(version.Text(L"CompanyName")), windriver::Utf8(SEARCH_EXPECTED_COMPANY));
-        EXPECT_EQ(windriver::Utf8(version.Text(L"LegalCopyright")), windriver::Utf8(SEARCH_EXPECTED_COPYRIGHT));
-        EXPECT_EQ(windriver::Utf8(version.Text(L"ProductName")), windriver::Utf8(SEARCH_EXPECTED_PRODUCT));
-        EXPECT_EQ(windriver::Utf8(version.Text(L"FileVersion")), windriver::Utf8(fileVersion));
-        EXPECT_EQ(windriver::Utf8(version.Text(L"ProductVersion")), windriver::Utf8(SEARCH_EXPECTED_VERSION));
-        EXPECT_EQ(windriver::Utf8(version.Text(L"OriginalFilename")), windriver::Utf8(f.file));
+        EXPECT_EQ(Utf8(version.Text(L"CompanyName")), Utf8(SEARCH_EXPECTED_COMPANY));
+        EXPECT_EQ(Utf8(version.Text(L"LegalCopyright")), Utf8(SEARCH_EXPECTED_COPYRIGHT));
+        EXPECT_EQ(Utf8(version.Text(L"ProductName")), Utf8(SEARCH_EXPECTED_PRODUCT));
+        EXPECT_EQ(Utf8(version.Text(L"FileVersion")), Utf8(fileVersion));
+        EXPECT_EQ(Utf8(version.Text(L"ProductVersion")), Utf8(SEARCH_EXPECTED_VERSION));
+        EXPECT_EQ(Utf8(version.Text(L"OriginalFilename")), Utf8(f.file));
     }
 }

@@ -89,10 +89,11 @@ private:
 
     void Answer(QZP::SearchRequest& request, bool abandoned) {
         const std::uint64_t tag = TagOf(request.Query());
-        std::uint64_t nothingCounted = kAbandonedBase;
-        std::uint64_t& sent = abandoned ? nothingCounted : m_sent[tag];
-        if (request.Round() == 0 && !abandoned)
+        std::uint64_t uncounted = 0;
+        std::uint64_t& sent = abandoned ? uncounted : m_sent[tag];
+        if (request.Round() == 0)
             sent = 0;  // a new search: its records count from 1 again
+        const std::uint64_t base = abandoned ? kAbandonedBase : 0;  // numbers no page may show
         const unsigned roll = m_rng() % 100;
         bool ok = true;
         std::uint64_t first = 0;
@@ -101,7 +102,7 @@ private:
             ok = false;
         } else if (roll < 16) {
             // empty: nothing (more) found
-        } else if (roll < 26 && sent > 0 && !abandoned) {
+        } else if (roll < 26 && sent > 0) {
             first = 1 + m_rng() % sent;  // only records sent before
             count = 1 + m_rng() % std::min<std::uint64_t>(15, sent - first + 1);
         } else {
@@ -114,12 +115,12 @@ private:
         if (request.Query().IsUserQuery()) {
             UserInfoSet batch;
             for (std::uint64_t n = first; n < first + count; ++n)
-                batch.push_back(MakeUser((tag << kTagShift) | n, static_cast<int>(n % 6)));
+                batch.push_back(MakeUser((tag << kTagShift) | (base + n), static_cast<int>(n % 6)));
             request.AnswerUsers(ok, batch);
         } else {
             ZoneInfoSet batch;
             for (std::uint64_t n = first; n < first + count; ++n)
-                batch.push_back(MakeZone((tag << kTagShift) | n, static_cast<std::uint16_t>(n % 5)));
+                batch.push_back(MakeZone((tag << kTagShift) | (base + n), static_cast<std::uint16_t>(n % 5)));
             request.AnswerZones(ok, batch);
         }
         ++m_answered;
