@@ -3,7 +3,7 @@
 
 #include "resource.h"
 
-BEGIN_MESSAGE_MAP(CSearchDlg, CSkinDialog)
+BEGIN_MESSAGE_MAP(CSearchDlg, CCommonSkinDialog)
     ON_BN_CLICKED(IDC_BTN_FIND, &CSearchDlg::OnFind)
     ON_BN_CLICKED(IDC_BTN_BACK, &CSearchDlg::OnBack)
     ON_BN_CLICKED(IDC_BTN_CLOSE, &CSearchDlg::OnCloseButton)
@@ -17,8 +17,6 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CSkinDialog)
     ON_BN_CLICKED(IDC_BTN_NEXT_PAGE, &CSearchDlg::OnNextPage)
     ON_COMMAND_RANGE(IDC_RADIO_ZONE_BY_ID, IDC_STATIC_INDUSTRY, &CSearchDlg::OnZoneRadio)
     ON_COMMAND_RANGE(IDC_RADIO_COMPANY, IDC_RADIO_ACCOUNT, &CSearchDlg::OnUserRadio)
-    // The hand-over of a dropped batch rides behind the rest of the map.
-    ON_MESSAGE(WM_SEARCH_BATCH_DROPPED, &CSearchDlg::OnBatchDropped)
 END_MESSAGE_MAP()
 
 namespace {
@@ -29,24 +27,21 @@ std::vector<std::wstring> AskIndustries(SearchResultHandler* pHandler) {
 
 CSearchDlg::CSearchDlg(QZP::QZTransmit* pTransmit, SearchResultHandler* pHandler, CWnd* pParent)
     : CCommonSkinDialog(IDD_SEARCH_DIALOG, pParent),
-      m_pList{nullptr, nullptr},
       m_pSearchCmd(nullptr),
       m_pTransmit(pTransmit),
       m_pResultHandler(pHandler),
       m_industries(AskIndustries(pHandler)),
-      m_searchingDlg(nullptr) {
+      m_searchingDlg(nullptr),
+      m_sessionHost(*this),
+      m_session(m_sessionHost, m_industries) {
     m_pSearchCmd = new QZP::QZCommandSearch(m_pTransmit, this);
-    m_nCurTab = 0;
-    m_nViewMode[0] = m_nViewMode[1] = 0;
-    m_userResults.SetShown(true);
 }
 
 CSearchDlg::~CSearchDlg() {
     m_font.DeleteObject();
-    // The command goes first: once its destructor returns no callback can touch the stores. A
-    // merge it is running stops at its next slice once its generation is over.
-    m_userResults.CancelQuery();
-    m_zoneResults.CancelQuery();
+    // The command goes first: once its destructor returns no callback can touch the session. A
+    // merge it is running stops at its next slice once its query is cancelled.
+    m_session.CancelQueries();
     delete m_pSearchCmd;
     m_pSearchCmd = nullptr;
 }
@@ -68,51 +63,44 @@ LRESULT CSearchDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CSearchDlg::PostNcDestroy() {
-    m_replies.Close();
+    m_session.CloseMailbox();
     CCommonSkinDialog::PostNcDestroy();
 }
 
-void CSearchDlg::RenewCommand() {
+QZP::ConnectionError CSearchDlg::CSessionHost::Send(const OutgoingQuery& query) {
+    QZP::QZCommandSearch& command = *m_dlg.m_pSearchCmd;
+    switch (query.kind) {
+    case OutgoingQuery::Kind::OnlineUsers:
+        return command.SearchOnlineUsers();
+    case OutgoingQuery::Kind::UsersByCompany:
+        return command.SearchUsersByCompany(query.text);
+    case OutgoingQuery::Kind::UsersByAccount:
+        return command.SearchUsersByEID(query.text);
+    case OutgoingQuery::Kind::UsersByNick:
+        return command.SearchUsersByNick(query.text);
+    case OutgoingQuery::Kind::ZoneById:
+        return command.SearchZoneByID(query.zoneId);
+    case OutgoingQuery::Kind::Zone:
+        return command.SearchZone(query.text, query.industry);
+    }
+    return QZP::CE_NO_TRANSPORT;
+}
+
+void CSearchDlg::CSessionHost::RenewCommand() {
     // The fresh command is built first, so a failure to build it leaves the old one working. The
     // old one's destructor waits for a callback of it that is running (which never waits for this
     // thread: it only takes a tab's lock and posts) and cancels the rest, so once it returns every
-    // reply of the old searches is either in m_replies or will never come.
-    QZP::QZCommandSearch* pFresh = new QZP::QZCommandSearch(m_pTransmit, this);
-    delete m_pSearchCmd;
-    m_pSearchCmd = pFresh;
+    // reply of the old searches is either in the mailbox or will never come.
+    QZP::QZCommandSearch* pFresh = new QZP::QZCommandSearch(m_dlg.m_pTransmit, &m_dlg);
+    delete m_dlg.m_pSearchCmd;
+    m_dlg.m_pSearchCmd = pFresh;
 }
 
-void CSearchDlg::AbandonSearch(int nTab) {
-    // First a new generation, so that a merge running on the protocol thread stops at its next
-    // slice and the command's destructor does not wait for all of it; then the command; and only
-    // after the old command is gone the final Abandon, so that a reply it delivered meanwhile is
-    // stamped with a generation that ends here.
-    m_userResults.CancelQuery();
-    m_zoneResults.CancelQuery();
-    RenewCommand();
-    if (nTab == 0) {
-        m_userResults.Abandon();
-        m_zoneResults.CancelQuery();
-    } else {
-        m_zoneResults.Abandon();
-        m_userResults.CancelQuery();
-    }
-}
-
-void CSearchDlg::AbandonAllSearches() {
-    m_userResults.CancelQuery();
-    m_zoneResults.CancelQuery();
-    RenewCommand();
-    m_userResults.Abandon();
-    m_zoneResults.Abandon();
-}
-
-bool CSearchDlg::QueryInFlight() const {
-    return m_userResults.QueryInFlight() || m_zoneResults.QueryInFlight();
-}
+// Protocol thread, under the mailbox's lock.
+void CSearchDlg::CSessionHost::PostReply() { ::PostMessageW(m_dlg.m_hWndResults, WM_SEARCH_RESULT, 0, 0); }
 
 void CSearchDlg::OnCloseButton() {
-    // A modeless dialog's cancel only hides it: stores, pages and criteria survive until the
+    // A modeless dialog's cancel only hides it: results, pages and criteria survive until the
     // next StartSearch resets them.
     OnCancel();
 }

@@ -1,28 +1,28 @@
 // The search window: two tabs (users, zones), each with a criteria form and a paged result list.
+// The window reads its forms, hands every action and every reply to its SearchSession, and then
+// draws what the session says (Render): which view is shown, what is enabled, the captions, the
+// page label, the rows and where the focus goes.
 //
 // Threads: every handler runs on the window's thread. The two result callbacks run on the
-// protocol library's thread; each hands its batch to its tab's TabResults (which keeps the store,
-// the page and the new-record count under its own lock) and leaves the outcome in m_replies with a
-// post of WM_SEARCH_RESULT. The window thread takes the reply when the post arrives and draws.
-// No lock is held across a message box, a call into the client, a message sent to a window or the
-// deletion of the command.
+// protocol library's thread; each hands its batch to the session, which merges it under its tab's
+// lock and leaves the outcome in its mailbox with a post of WM_SEARCH_RESULT. No lock is held
+// across a message box, a call into the client, a message sent to a window or the deletion of the
+// command.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "QZProtocol.h"
 #include "Search.h"
 #include "SearchRecords.h"
+#include "SearchSession.h"
 #include "SearchingDlg.h"
 #include "SkinControls.h"
-#include "TabResults.h"
 
-// A batch was merged (lParam 0), the query failed (-1) or found nothing (-2). The reply itself
-// waits in the dialog's mailbox; the window takes the oldest one for each of these messages.
+// A reply waits in the session's mailbox; the window takes the oldest one for each message.
 constexpr UINT WM_SEARCH_RESULT = WM_USER + 100;
-// The same hand-over for a batch that arrived for a tab no longer shown, and was dropped.
-constexpr UINT WM_SEARCH_BATCH_DROPPED = WM_USER + 101;
 
 class CSearchDlg : public CCommonSkinDialog, public QZP::QZCommandSearchHandler {
 public:
@@ -30,7 +30,7 @@ public:
     ~CSearchDlg() override;
 
     // bReset: back to the default criteria of both tabs with tab bUserTab in front; otherwise
-    // only the view is refreshed.
+    // only the view is presented again as it stands.
     void ResetSearch(bool bReset, bool bUserTab);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -65,20 +65,18 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    struct RowTexts {
-        std::wstring columns[4];
-    };
-    struct SelectedRecord {
-        std::uint64_t id = 0;
-        std::wstring account;  // users only
-    };
+    // The session's way back to the window: the command it sends through and renews, and the
+    // post that hands a reply over.
+    class CSessionHost : public SearchSessionHost {
+    public:
+        explicit CSessionHost(CSearchDlg& dlg) : m_dlg(dlg) {}
+        QZP::ConnectionError Send(const OutgoingQuery& query) override;
+        void RenewCommand() override;
+        void PostReply() override;
 
-    void UpdateControls();
-    void UpdatePageControls();
-    void DoSearch();
-    void ShowPage();
-    void ShowPageOf(int nTab);
-    LRESULT OnBatchDropped(WPARAM wParam, LPARAM lParam);
+    private:
+        CSearchDlg& m_dlg;
+    };
 
     // Pixels of the layout, given for 96 DPI, at the window's DPI.
     class LayoutScale {
@@ -104,45 +102,33 @@ private:
     void FillIndustries();
     void PlaceControls(const LayoutScale& scale);
     void SizeWindow(const LayoutScale& scale);
+
+    // The forms as the user left them.
+    SearchCriteria ReadCriteria() const;
+    // Both forms back to their defaults: by company and by ID, the other inputs empty and off.
+    void ResetForms();
+    // Sets every control from the session's view. Changes nothing when nothing changed.
+    void Render();
+    void FillList(SearchTab tab);
+    CListCtrl& ListOf(SearchTab tab);
     // Where the keyboard starts in the view shown: the edit of the checked radio in a form, the
     // list in a result view; null when nothing there can take it.
     CWnd* ViewFocusControl();
-    template <class Set>
-    void ReceiveResults(int nTab, TabResults<Set>& results, bool ok, const Set& batch);
-    // Takes the oldest reply the callbacks left and acts on it.
+    // Takes the oldest reply the callbacks left, draws it and shows its box.
     void HandleNextReply();
-    void ShowFailure(int nTab, const wchar_t* text);
-    // Fills tab nTab's list with the page its results say is shown.
-    void FillList(int nTab);
-    std::vector<RowTexts> ReadPage(int nTab);
-    // Runs fn on tab nTab's results, whichever record type they hold.
-    template <class Fn>
-    decltype(auto) WithResults(int nTab, Fn fn);
-    bool QueryInFlight() const;
-    // Abandons every query in flight: a fresh command takes over, so the library starts a new
-    // search even for the same criteria, and no reply of the old one is taken.
-    void RenewCommand();
-    // Back: tab nTab's search ends, the other tab keeps its results. Reset: both end.
-    void AbandonSearch(int nTab);
-    void AbandonAllSearches();
-    // Captions back to "查找"/"下一页" and the tab control usable.
-    void EndBusyState();
+    void HandleWaitingReplies();
     // Runs fn, which may run a message loop (a message box, a call into the client). Replies that
     // arrive meanwhile wait until it has returned; false when the window is gone by then, and the
     // caller must return without touching the window.
     template <class Fn>
     bool RunModal(Fn fn);
-    void HandleWaitingReplies();
-    // A skinned message box; false when the window went while it was up.
-    bool ShowBox(const wchar_t* text, const wchar_t* caption);
-    // The record behind the current list's selected row; false when there is none.
-    bool FindSelectedRecord(SelectedRecord& record);
+    // Shows the session's box, if any; false when the window went while it was up.
+    bool ShowBox(const std::optional<SearchBox>& box);
     // Hands the selected row's record to the client: a user with its account, or a zone.
     using UserAction = void (SearchResultHandler::*)(std::uint64_t, const std::wstring&);
     using ZoneAction = void (SearchResultHandler::*)(std::uint64_t);
     void ActOnSelection(UserAction userAction, ZoneAction zoneAction);
 
-public:
     // Controls, bound to the template's windows by OnInitDialog.
     CSkinListCtrl m_listUser;
     CSkinListCtrl m_listZone;
@@ -172,49 +158,36 @@ public:
     CStatic m_separator;
     CSkinGroupBox m_groupExact;
 
-    // View state; index 0 is the users tab, 1 the zones tab. The page shown and the new-record
-    // count of each tab live in its TabResults.
-    int m_nCurTab;
-    int m_nViewMode[2];   // 0 criteria form, 1 result list
-    CListCtrl* m_pList[2];
-
     QZP::QZCommandSearch* m_pSearchCmd;
     QZP::QZTransmit* m_pTransmit;
     SearchResultHandler* m_pResultHandler;
-
-    TabResults<UserInfoSet> m_userResults;
-    TabResults<ZoneInfoSet> m_zoneResults;
     std::vector<std::wstring> m_industries;
     CFont m_font;
     CSearchingDlg m_searchingDlg;
 
-private:
-    // Open while the window exists: replies that arrive without a window are dropped.
-    ReplyMailbox m_replies;
+    CSessionHost m_sessionHost;
+    // Both tabs' results and every decision about them; the window draws its View().
+    SearchSession m_session;
+    // What Render last drew: a list is filled again only when its rows changed, and the focus
+    // moves only when a view was put in front.
+    std::uint64_t m_renderedRows[2] = {~0ull, ~0ull};
+    std::uint64_t m_renderedPresentation = ~0ull;
+    int m_nFilling = 0;  // a list is being filled: its notifications are ours, not the user's
+
     // Where the callbacks post. Set before the mailbox opens and read only under its lock.
     HWND m_hWndResults = nullptr;
     int m_nHandlerDepth = 0;  // messages of this window being handled, nested ones included
-    int m_nModalDepth = 0;    // message loops of boxes and client calls running inside a handler
     bool m_bDisposed = false;
 };
 
-// Both tabs' results have the same interface over different record types; fn must give the same
-// type for either.
-template <class Fn>
-decltype(auto) CSearchDlg::WithResults(int nTab, Fn fn) {
-    if (nTab == 0)
-        return fn(m_userResults);
-    return fn(m_zoneResults);
-}
-
 template <class Fn>
 bool CSearchDlg::RunModal(Fn fn) {
-    ++m_nModalDepth;
+    m_session.BeginModal();
     fn();
-    --m_nModalDepth;
+    m_session.EndModal();
     if (!GetSafeHwnd())
         return false;
-    if (m_nModalDepth == 0)
+    if (!m_session.Modal())
         HandleWaitingReplies();
     return GetSafeHwnd() != nullptr;
 }

@@ -1,38 +1,20 @@
-// Actions on the selected row: add friend / join zone, view profile, and keeping the two buttons
-// in step with the selection.
+// Actions on the selected row: add friend / join zone, view profile, and what the client says
+// about the row selected.
 #include "SearchDlg.h"
 
-bool CSearchDlg::FindSelectedRecord(SelectedRecord& record) {
-    const int t = m_nCurTab;
-    const int row = m_pList[t]->GetNextItem(-1, LVNI_SELECTED);
-    if (row < 0)
-        return false;
-    // Whatever the list claims, a row without a record on the page shown has no record.
-    if (t == 0) {
-        const std::optional<UserInfo> user = m_userResults.RecordAtRow(row);
-        if (!user)
-            return false;
-        record.id = user->id;
-        record.account = user->account;
-    } else {
-        const std::optional<ZoneInfo> zone = m_zoneResults.RecordAtRow(row);
-        if (!zone)
-            return false;
-        record.id = zone->id;
-    }
-    return true;
-}
-
 // The client gets its own copy of the account: it may run a message loop inside the call, and
-// the store may be cleared under it meanwhile.
+// the results may be cleared under it meanwhile.
 void CSearchDlg::ActOnSelection(UserAction userAction, ZoneAction zoneAction) {
-    SelectedRecord record;
-    if (!FindSelectedRecord(record) || !m_pResultHandler)
+    const SearchTab tab = m_session.Front();
+    const std::optional<RowRecord> record =
+        m_session.RecordAtRow(ListOf(tab).GetNextItem(-1, LVNI_SELECTED));
+    if (!record || !m_pResultHandler)
         return;
-    if (m_nCurTab == 0)
-        RunModal([&] { (m_pResultHandler->*userAction)(record.id, record.account); });
-    else
-        RunModal([&] { (m_pResultHandler->*zoneAction)(record.id); });
+    const bool alive = tab == SearchTab::Users
+                           ? RunModal([&] { (m_pResultHandler->*userAction)(record->id, record->account); })
+                           : RunModal([&] { (m_pResultHandler->*zoneAction)(record->id); });
+    if (alive)
+        Render();
 }
 
 void CSearchDlg::OnAddFriend() {
@@ -45,34 +27,22 @@ void CSearchDlg::OnViewInfo() {
 
 void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
     *pResult = 0;
-    // Whichever list reported the change, the current tab's list is the one that counts.
-    CListCtrl* pList = m_pList[m_nCurTab];
-    if (!pList)
+    if (m_nFilling > 0)
+        return;  // our own filling of a list, not a selection
+    // Whichever list reported the change, the list in front is the one that counts.
+    const SearchTab tab = m_session.Front();
+    const std::optional<RowRecord> record = m_session.SelectRow(ListOf(tab).GetNextItem(-1, LVNI_SELECTED));
+    Render();
+    if (!record || !m_pResultHandler)
         return;
-    const bool selected = pList->GetSelectedCount() != 0;
-    m_btnView.EnableWindow(selected);
-    if (!selected) {
-        m_btnAdd.EnableWindow(FALSE);
-        return;
-    }
-    SelectedRecord record;
-    if (!FindSelectedRecord(record) || !m_pResultHandler) {
-        m_btnAdd.EnableWindow(FALSE);
-        return;
-    }
     // The client's answer may take a message loop of its own.
     bool known = false;
-    const int t = m_nCurTab;
     if (!RunModal([&] {
-            known = t == 0 ? m_pResultHandler->IsFriend(record.id)
-                           : m_pResultHandler->IsZoneMember(record.id);
+            known = tab == SearchTab::Users ? m_pResultHandler->IsFriend(record->id)
+                                            : m_pResultHandler->IsZoneMember(record->id);
         }))
         return;
-    if (t == 0) {
-        // Asked even for the signed-in user's own row, before the comparison.
-        const bool isSelf = record.id == m_pSearchCmd->GetSelfID();
-        m_btnAdd.EnableWindow(!isSelf && !known);
-    } else {
-        m_btnAdd.EnableWindow(!known);
-    }
+    const std::uint64_t self = tab == SearchTab::Users ? m_pSearchCmd->GetSelfID() : 0;
+    m_session.DecideAdd(*record, known, self);
+    Render();
 }

@@ -96,7 +96,7 @@ BOOL CSearchDlg::OnInitDialog() {
     SizeWindow(scale);
 
     m_hWndResults = m_hWnd;
-    m_replies.Open();
+    m_session.OpenMailbox();
     // The dialog manager leaves the focus alone; the view decides where it goes (UpdateControls).
     return FALSE;
 }
@@ -203,16 +203,14 @@ void CSearchDlg::ApplyDialogFont() {
 void CSearchDlg::BuildListColumns(const LayoutScale& scale) {
     // Every column goes in at position 0, so they read left to right in the opposite order and
     // column index equals subitem index.
-    m_pList[0] = &m_listUser;
     m_listUser.InsertColumn(0, search_text::kColCompany, LVCFMT_LEFT, scale(80), 3);
     m_listUser.InsertColumn(0, search_text::kColState, LVCFMT_LEFT, scale(80), 2);
     m_listUser.InsertColumn(0, search_text::kColNickname, LVCFMT_LEFT, scale(80), 1);
     m_listUser.InsertColumn(0, search_text::kColAccount, LVCFMT_LEFT, scale(100), 0);
-    m_pList[1] = &m_listZone;
     m_listZone.InsertColumn(0, search_text::kColIndustry, LVCFMT_LEFT, scale(80), 2);
     m_listZone.InsertColumn(0, search_text::kColZoneName, LVCFMT_LEFT, scale(80), 1);
     m_listZone.InsertColumn(0, search_text::kColZoneId, LVCFMT_LEFT, scale(180), 0);
-    for (CListCtrl* pList : m_pList)
+    for (CListCtrl* pList : {&m_listUser, &m_listZone})
         pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT);
 }
 

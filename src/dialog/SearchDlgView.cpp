@@ -1,17 +1,62 @@
-// View states: which controls of the two tabs and their two views are shown and enabled, the
-// pager, reset, tab switching, Back, the radio buttons and the Enter/Escape filter.
+// Drawing the session's view: which controls of the two tabs and their two views are shown and
+// enabled, captions, the pager, the rows and the focus; and the forms: reset, radio buttons,
+// reading the criteria, the Enter/Escape filter, tab switching and Back.
 #include "SearchDlg.h"
 #include "SearchStrings.h"
 #include "resource.h"
 
 namespace {
-void Show(CWnd& control, bool bShow) { control.ShowWindow(bShow ? SW_SHOW : SW_HIDE); }
+// Each of these leaves a control that already is as asked alone, so drawing the same view twice
+// changes nothing. Visibility is the control's own style bit: IsWindowVisible also answers false
+// for every control of a hidden window.
+void Show(CWnd& control, bool bShow) {
+    const bool shown = (::GetWindowLongW(control.GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != bShow)
+        control.ShowWindow(bShow ? SW_SHOW : SW_HIDE);
+}
+
+void Enable(CWnd& control, bool bEnable) {
+    if ((control.IsWindowEnabled() != FALSE) != bEnable)
+        control.EnableWindow(bEnable);
+}
+
+// Setting a caption repaints the control even when the text is the same.
+void SetText(CWnd& control, const wchar_t* text) {
+    CString current;
+    control.GetWindowText(current);
+    if (current.str() != text)
+        control.SetWindowText(text);
+}
+
+bool IsChecked(const CButton& radio) { return radio.GetCheck() == BST_CHECKED; }
+
+std::wstring TextOf(const CWnd& edit) {
+    CString text;
+    edit.GetWindowText(text);
+    return text.str();
+}
 }  // namespace
 
-void CSearchDlg::UpdateControls() {
-    const int mode = m_nViewMode[m_nCurTab];
-    const bool userForm = m_nCurTab == 0 && m_nViewMode[0] == 0;
-    const bool zoneForm = m_nCurTab == 1 && m_nViewMode[1] == 0;
+CListCtrl& CSearchDlg::ListOf(SearchTab tab) { return tab == SearchTab::Users ? m_listUser : m_listZone; }
+
+void CSearchDlg::Render() {
+    if (!GetSafeHwnd())
+        return;
+    const SearchViewState view = m_session.View();
+    const bool users = view.front == SearchTab::Users;
+    const bool form = view.view == TabView::Form;
+
+    for (SearchTab tab : {SearchTab::Users, SearchTab::Zones}) {
+        const int t = static_cast<int>(tab);
+        if (m_renderedRows[t] != view.rowsVersion[t]) {
+            m_renderedRows[t] = view.rowsVersion[t];
+            FillList(tab);
+        }
+    }
+
+    if (m_tab.GetCurSel() != static_cast<int>(view.front))
+        m_tab.SetCurSel(static_cast<int>(view.front));
+    Enable(m_tab, view.tabsEnabled);
 
     CWnd* const userFormControls[] = {&m_radioCompany, &m_radioNick, &m_radioAccount,
                                       &m_editNick, &m_editAccount, &m_editCompany};
@@ -20,146 +65,136 @@ void CSearchDlg::UpdateControls() {
     CWnd* const formControls[] = {&m_btnFind, &m_staticCriteria, &m_separator};
     CWnd* const resultControls[] = {&m_btnBack, &m_btnNextPage, &m_btnPrevPage,
                                     &m_btnAdd, &m_btnView, &m_staticPage};
-
     for (CWnd* pControl : userFormControls)
-        Show(*pControl, userForm);
+        Show(*pControl, users && form);
     for (CWnd* pControl : zoneFormControls)
-        Show(*pControl, zoneForm);
-    Show(m_listUser, m_nCurTab == 0 && m_nViewMode[0] == 1);
-    Show(m_listZone, m_nCurTab == 1 && m_nViewMode[1] == 1);
+        Show(*pControl, !users && form);
+    Show(m_listUser, users && !form);
+    Show(m_listZone, !users && !form);
     for (CWnd* pControl : formControls)
-        Show(*pControl, mode == 0);
+        Show(*pControl, form);
     for (CWnd* pControl : resultControls)
-        Show(*pControl, mode == 1);
-    m_btnFind.EnableWindow(mode == 0);
-    m_btnBack.EnableWindow(mode != 0);
+        Show(*pControl, !form);
 
-    // Whenever a view is decided (opening, reset, Back, a tab switch, a page shown) the keyboard
-    // starts where that view is worked from. Not before the window is active: the focus must not
-    // pull a hidden window, or one behind the client's, in front of the user.
-    if (CWnd* pFocus = ViewFocusControl())
-        GotoDlgCtrlWhenActive(pFocus);
+    Enable(m_btnFind, view.findEnabled);
+    Enable(m_btnBack, view.backEnabled);
+    Enable(m_btnPrevPage, view.previousEnabled);
+    Enable(m_btnNextPage, view.nextEnabled);
+    Enable(m_btnAdd, view.addEnabled);
+    Enable(m_btnView, view.viewEnabled);
+    SetText(m_btnFind, view.findCaption);
+    SetText(m_btnNextPage, view.nextCaption);
+    SetText(m_btnAdd, view.addCaption);
+    SetText(m_staticPage, view.pageLabel.c_str());
+
+    // Whenever a view is put in front (opening, reset, Back, a tab switch, a page shown) the
+    // keyboard starts where that view is worked from. Not before the window is active: the focus
+    // must not pull a hidden window, or one behind the client's, in front of the user.
+    if (m_renderedPresentation != view.presentation) {
+        m_renderedPresentation = view.presentation;
+        if (CWnd* pFocus = ViewFocusControl())
+            GotoDlgCtrlWhenActive(pFocus);
+    }
+}
+
+void CSearchDlg::FillList(SearchTab tab) {
+    CListCtrl& list = ListOf(tab);
+    // The rows are copied out of the session first: filling the list sends notifications that
+    // come back into this object, and they are not the user's selection.
+    const std::vector<ResultRow> rows = m_session.PageRows(tab);
+    const int columns = tab == SearchTab::Users ? 4 : 3;
+    ++m_nFilling;
+    list.DeleteAllItems();
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        list.InsertItem(r, rows[r].columns[0].c_str());
+        for (int c = 1; c < columns; ++c)
+            list.SetItemText(r, c, rows[r].columns[c].c_str());
+    }
+    --m_nFilling;
 }
 
 CWnd* CSearchDlg::ViewFocusControl() {
-    if (m_nViewMode[m_nCurTab] == 1)
-        return m_pList[m_nCurTab];
-    if (m_nCurTab == 0) {
-        if (m_radioCompany.GetCheck() == BST_CHECKED)
+    if (m_session.FrontView() == TabView::Results)
+        return &ListOf(m_session.Front());
+    if (m_session.Front() == SearchTab::Users) {
+        if (IsChecked(m_radioCompany))
             return &m_editCompany;
-        if (m_radioNick.GetCheck() == BST_CHECKED)
+        if (IsChecked(m_radioNick))
             return &m_editNick;
-        if (m_radioAccount.GetCheck() == BST_CHECKED)
+        if (IsChecked(m_radioAccount))
             return &m_editAccount;
         return nullptr;  // the online-users radio has no edit
     }
-    if (m_radioZoneById.GetCheck() == BST_CHECKED)
+    if (IsChecked(m_radioZoneById))
         return &m_editZoneId;
-    if (m_radioZoneByName.GetCheck() == BST_CHECKED)
+    if (IsChecked(m_radioZoneByName))
         return &m_editZoneName;
     return nullptr;
 }
 
-void CSearchDlg::UpdatePageControls() {
-    const int t = m_nCurTab;
-    const PagerState pager = WithResults(t, [](auto& results) { return results.Pager(); });
+SearchCriteria CSearchDlg::ReadCriteria() const {
+    SearchCriteria criteria;
+    criteria.byNick = IsChecked(m_radioNick);
+    criteria.byAccount = IsChecked(m_radioAccount);
+    criteria.byCompany = IsChecked(m_radioCompany);
+    criteria.online = IsChecked(m_radioOnline);
+    criteria.nick = TextOf(m_editNick);
+    criteria.account = TextOf(m_editAccount);
+    criteria.company = TextOf(m_editCompany);
+    criteria.zoneById = IsChecked(m_radioZoneById);
+    criteria.zoneByName = IsChecked(m_radioZoneByName);
+    criteria.zoneIdText = TextOf(m_editZoneId);
+    criteria.zoneName = TextOf(m_editZoneName);
+    criteria.industryItem = m_comboIndustry.GetCurSel();
+    return criteria;
+}
 
-    if (!pager.hasRecords) {
-        m_btnPrevPage.EnableWindow(FALSE);
-        m_staticPage.SetWindowText(search_text::kNoRecords);
-    } else {
-        m_btnPrevPage.EnableWindow(pager.previous);
-        CString label;
-        label.Format(search_text::kPageFormat, pager.pageNumber);
-        m_staticPage.SetWindowText(label);
-    }
+void CSearchDlg::ResetForms() {
+    m_radioCompany.SetCheck(BST_CHECKED);
+    m_radioOnline.SetCheck(BST_UNCHECKED);
+    m_radioNick.SetCheck(BST_UNCHECKED);
+    m_radioAccount.SetCheck(BST_UNCHECKED);
+    // The company edit keeps what was typed in it.
+    m_editNick.SetWindowTextW(L"");
+    m_editAccount.SetWindowTextW(L"");
 
-    const bool selected = m_pList[t]->GetSelectedCount() != 0;
-    m_btnAdd.EnableWindow(selected);
-    m_btnView.EnableWindow(selected);
+    m_editZoneId.EnableEdit(TRUE);
+    m_editZoneName.EnableEdit(FALSE);
+    m_comboIndustry.EnableWindow(FALSE);
+    m_editCompany.EnableEdit(TRUE);
+    m_editNick.EnableEdit(FALSE);
+    m_editAccount.EnableEdit(FALSE);
 
-    m_btnNextPage.EnableWindow(pager.next);
-
-    m_btnAdd.SetWindowText(t == 0 ? search_text::kAddFriend : search_text::kJoinZone);
-
-    // An account names one user: there is never a next page.
-    if (t == 0 && m_radioAccount.GetCheck() == BST_CHECKED)
-        m_btnNextPage.EnableWindow(FALSE);
+    m_radioZoneById.SetCheck(BST_CHECKED);
+    m_radioZoneByName.SetCheck(BST_UNCHECKED);
+    m_editZoneId.SetWindowTextW(L"");
+    m_editZoneName.SetWindowTextW(L"");
+    if (m_comboIndustry.GetCount() > 0)
+        m_comboIndustry.SetCurSel(0);
 }
 
 void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
     if (bReset) {
-        m_nCurTab = bUserTab ? 0 : 1;
-        // Every query in flight is abandoned with the results: its reply, wherever it is, changes
-        // nothing, and the window is not busy any more.
-        AbandonAllSearches();
-        m_userResults.SetShown(m_nCurTab == 0);
-        m_zoneResults.SetShown(m_nCurTab == 1);
-        m_listUser.DeleteAllItems();
-        m_listZone.DeleteAllItems();
-        m_nViewMode[0] = m_nViewMode[1] = 0;
-        m_tab.SetCurSel(m_nCurTab);
-
-        m_btnFind.EnableWindow(TRUE);
-        m_btnBack.EnableWindow(FALSE);
-        EndBusyState();
-
-        m_radioCompany.SetCheck(BST_CHECKED);
-        m_radioOnline.SetCheck(BST_UNCHECKED);
-        m_radioNick.SetCheck(BST_UNCHECKED);
-        m_radioAccount.SetCheck(BST_UNCHECKED);
-        m_editNick.SetWindowTextW(L"");
-        m_editAccount.SetWindowTextW(L"");
-
-        m_editZoneId.EnableEdit(TRUE);
-        m_editZoneName.EnableEdit(FALSE);
-        m_comboIndustry.EnableWindow(FALSE);
-        m_editCompany.EnableEdit(TRUE);
-        m_editNick.EnableEdit(FALSE);
-        m_editAccount.EnableEdit(FALSE);
-
-        m_radioZoneById.SetCheck(BST_CHECKED);
-        m_radioZoneByName.SetCheck(BST_UNCHECKED);
-        m_editZoneId.SetWindowTextW(L"");
-        m_editZoneName.SetWindowTextW(L"");
-        if (m_comboIndustry.GetCount() > 0)
-            m_comboIndustry.SetCurSel(0);
+        m_session.Reset(bUserTab ? SearchTab::Users : SearchTab::Zones);
+        ResetForms();
+    } else {
+        m_session.Present();
     }
-    UpdateControls();
+    Render();
 }
 
 void CSearchDlg::OnBack() {
-    const int t = m_nCurTab;
-    // Back belongs to the result view; in a form it is hidden and disabled, and a stray command
-    // must not abandon a search that was just sent from that form.
-    if (m_nViewMode[t] == 0)
-        return;
-    m_nViewMode[t] = 0;
-    // Back may come while a re-query is out: the search ends here, whatever it still sends.
-    AbandonSearch(t);
-    m_btnFind.EnableWindow(TRUE);
-    m_btnBack.EnableWindow(FALSE);
-    m_pList[t]->DeleteAllItems();
-    UpdateControls();
-    EndBusyState();
+    m_session.Back();
+    Render();
 }
 
 void CSearchDlg::OnTabSelChange(NMHDR*, LRESULT* pResult) {
     *pResult = 0;
-    if (QueryInFlight()) {
-        // The tab control is disabled while a query is out; a switch forced past that (or a
-        // notification nobody's click made) puts the selection back: the answer belongs in front.
-        m_tab.SetCurSel(m_nCurTab);
-        return;
-    }
+    // A tab control with no selection answers -1; stay on a real tab. A switch the session
+    // refuses (a query is out) is put back by the render.
     const int tab = m_tab.GetCurSel();
-    // A tab control with no selection answers -1; stay on a real tab.
-    m_nCurTab = tab == 1 ? 1 : 0;
-    m_userResults.SetShown(m_nCurTab == 0);
-    m_zoneResults.SetShown(m_nCurTab == 1);
-    UpdateControls();
-    if (m_nViewMode[m_nCurTab] == 1)
-        UpdatePageControls();
+    m_session.SwitchTab(tab == 1 ? SearchTab::Zones : SearchTab::Users);
+    Render();
 }
 
 void CSearchDlg::OnUserRadio(UINT) {
@@ -180,7 +215,7 @@ BOOL CSearchDlg::PreTranslateMessage(MSG* pMsg) {
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN) {
         // Enter in a form runs Find (which does nothing while a query is out); in a result view
         // it does nothing.
-        if (m_nViewMode[m_nCurTab] == 0)
+        if (m_session.FrontView() == TabView::Form)
             PostMessage(WM_COMMAND, IDC_BTN_FIND, 0);
         return TRUE;
     }

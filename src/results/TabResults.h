@@ -211,6 +211,15 @@ public:
         return rows;
     }
 
+    // How many records the page shown holds now, at most ten.
+    int RowsOnPage() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        int rows = 0;
+        for (auto it = FirstOfPage(); rows < kPageSize && it != m_store.end(); ++it)
+            ++rows;
+        return rows;
+    }
+
     // A copy of the record in row `row` of the page shown; none when the row holds no record.
     std::optional<Record> RecordAtRow(int row) const {
         std::lock_guard<std::mutex> lock(m_mutex);

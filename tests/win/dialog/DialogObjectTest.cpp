@@ -88,38 +88,21 @@ TEST(SearchDlg, FreshObjectAsksForIndustriesOnceAndDestroysWithoutAWindow) {
         handler.industryRequests = 0;
         auto* dlg = new CSearchDlg(&transmit, &handler, nullptr);
         EXPECT_EQ(handler.industryRequests, 1);
-        EXPECT_EQ(dlg->m_industries, (std::vector<std::wstring>{L"金融", L"金融"}));
-        EXPECT_EQ(dlg->m_nCurTab, 0);
-        EXPECT_EQ(dlg->m_nViewMode[0] + dlg->m_nViewMode[1], 0);
-        EXPECT_EQ(dlg->m_userResults.Page() + dlg->m_zoneResults.Page(), 0);
-        EXPECT_EQ(dlg->m_userResults.NewCount() + dlg->m_zoneResults.NewCount(), 0);
-        EXPECT_EQ(dlg->m_userResults.Size(), 0u);
-        EXPECT_EQ(dlg->m_zoneResults.Size(), 0u);
-        ASSERT_NE(dlg->m_pSearchCmd, nullptr);
+        EXPECT_EQ(transmit.LiveCommands(), 1u) << "the dialog's command is live";
         EXPECT_EQ(dlg->GetSafeHwnd(), nullptr);
-        EXPECT_EQ(dlg->m_pSearchCmd->SearchOnlineUsers(), QZP::CE_OK) << "the command is live";
+        // Results before the window exists have nothing to show them, and post nothing.
+        UserInfoSet batch;
+        batch.push_back(UserInfo());
+        dlg->OnSearchUserResult(true, batch);
+        dlg->OnSearchZoneResult(false, ZoneInfoSet());
+        MSG msg;
+        EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_USER, 0x7FFF, PM_NOREMOVE));
         // Deleting through the handler interface takes the whole object down.
         QZP::QZCommandSearchHandler* asHandler = dlg;
         delete asHandler;
+        EXPECT_EQ(transmit.LiveCommands(), 0u);
     }
-    // The queries of the dead commands are answered into the void.
-    for (const auto& request : service.Requests())
-        EXPECT_FALSE(request->AnswerUsers(true, UserInfoSet()));
     EXPECT_TRUE(transmit.WaitIdle(std::chrono::seconds(5)));
-}
-
-TEST(SearchDlg, ResultsBeforeTheWindowExistsAreIgnored) {
-    QZP::ScriptedService service;
-    QZP::QZTransmit transmit(service);
-    CountingHandler handler;
-    CSearchDlg dlg(&transmit, &handler, nullptr);
-    UserInfoSet batch;
-    UserInfo user;
-    user.id = 1;
-    batch.push_back(user);
-    dlg.OnSearchUserResult(true, batch);
-    dlg.OnSearchUserResult(false, batch);
-    EXPECT_EQ(dlg.m_userResults.Size(), 0u) << "nothing could show them";
 }
 
 TEST(SearchDlg, InitialisationLeavesEveryControlShownButTheTwoHiddenForGood) {
@@ -140,9 +123,7 @@ TEST(SearchDlg, InitialisationLeavesEveryControlShownButTheTwoHiddenForGood) {
         shown += hidden ? 0 : 1;
     }
     EXPECT_EQ(shown, 25);
-    EXPECT_EQ(dlg.m_pList[0], &dlg.m_listUser);
-    EXPECT_EQ(dlg.m_pList[1], &dlg.m_listZone);
-    EXPECT_NE(dlg.m_font.GetSafeHandle(), nullptr);
+    EXPECT_NE(::SendMessageW(dlg.GetDlgItem(1008)->GetSafeHwnd(), WM_GETFONT, 0, 0), 0) << "the dialog font";
     dlg.DestroyWindow();
-    EXPECT_EQ(dlg.m_listUser.GetSafeHwnd(), nullptr) << "bound controls let go of their windows";
+    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
 }

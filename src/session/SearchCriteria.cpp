@@ -1,0 +1,83 @@
+#include "SearchCriteria.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+
+#include <boost/lexical_cast.hpp>
+
+#include "IdentifierText.h"
+#include "SearchStrings.h"
+
+bool SearchBox::operator==(const SearchBox& o) const {
+    const auto same = [](const wchar_t* a, const wchar_t* b) {
+        return a == b || (a && b && std::wcscmp(a, b) == 0);
+    };
+    return same(text, o.text) && same(caption, o.caption);
+}
+
+namespace {
+using Kind = OutgoingQuery::Kind;
+
+FindDecision Refuse(const wchar_t* text) {
+    FindDecision decision;
+    decision.refusal = SearchBox{text, search_text::kCaptionQueryError};
+    return decision;
+}
+
+FindDecision Query(Kind kind, std::wstring text = std::wstring(), std::uint64_t zoneId = 0,
+                   std::uint16_t industry = 0) {
+    FindDecision decision;
+    decision.query = OutgoingQuery{kind, std::move(text), zoneId, industry};
+    return decision;
+}
+
+FindDecision DecideUserFind(const SearchCriteria& c) {
+    // The first checked radio in this order decides; the online radio has no text.
+    const struct {
+        bool checked;
+        const std::wstring& text;
+        const wchar_t* missing;
+        Kind kind;
+    } choices[] = {
+        {c.byNick, c.nick, search_text::kNeedNickname, Kind::UsersByNick},
+        {c.byAccount, c.account, search_text::kNeedAccount, Kind::UsersByAccount},
+        {c.byCompany, c.company, search_text::kNeedCompany, Kind::UsersByCompany},
+    };
+    const auto chosen =
+        std::find_if(std::begin(choices), std::end(choices), [](const auto& choice) { return choice.checked; });
+    if (chosen != std::end(choices)) {
+        // Sent exactly as typed: blanks are text, only the empty text is missing.
+        if (chosen->text.empty())
+            return Refuse(chosen->missing);
+        return Query(chosen->kind, chosen->text);
+    }
+    if (c.online)
+        return Query(Kind::OnlineUsers);
+    return FindDecision();
+}
+
+FindDecision DecideZoneFind(const SearchCriteria& c) {
+    if (c.zoneById) {
+        std::uint64_t zoneId = 0;
+        try {
+            zoneId = IdentifierFromText(c.zoneIdText.c_str());
+        } catch (const boost::bad_lexical_cast&) {
+            return Refuse(search_text::kNeedCriteria);
+        }
+        return Query(Kind::ZoneById, std::wstring(), zoneId);
+    }
+    const std::wstring name = c.zoneByName ? c.zoneName : std::wstring();
+    // No selection (CB_ERR), which only another program can bring about, reads as "any industry"
+    // rather than sending the code 65534.
+    const int item = c.industryItem < 0 ? 0 : c.industryItem;
+    if (name.empty() && item == 0)
+        return Refuse(search_text::kNeedCriteria);
+    // Item 0 is "any industry": 0 - 1 kept to 16 bits is 65535, the code for any.
+    return Query(Kind::Zone, name, 0, static_cast<std::uint16_t>(item - 1));
+}
+}  // namespace
+
+FindDecision DecideFind(SearchTab tab, const SearchCriteria& criteria) {
+    return tab == SearchTab::Users ? DecideUserFind(criteria) : DecideZoneFind(criteria);
+}
