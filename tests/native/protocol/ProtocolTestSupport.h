@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "QZTransmit.h"
+#include "RecordBuilders.h"
 
 namespace protocol_test {
 
@@ -96,36 +97,5 @@ private:
     std::condition_variable m_cv;
     bool m_open = false;
 };
-
-inline UserInfo MakeUser(std::uint64_t id, std::wstring account, std::wstring nickname,
-                         std::wstring company, std::int32_t state) {
-    UserInfo user;
-    user.id = id;
-    user.account = std::move(account);
-    user.nickname = std::move(nickname);
-    user.company = std::move(company);
-    user.state = state;
-    return user;
-}
-
-inline ZoneInfo MakeZone(std::uint64_t id, std::wstring name, std::uint16_t industry) {
-    ZoneInfo zone;
-    zone.id = id;
-    zone.name = std::move(name);
-    zone.industry = industry;
-    return zone;
-}
-
-inline UserInfoSet Users(std::initializer_list<std::uint64_t> ids) {
-    UserInfoSet set;
-    for (auto id : ids) set.push_back(MakeUser(id, L"u" + std::to_wstring(id), L"", L"", 4));
-    return set;
-}
-
-inline ZoneInfoSet Zones(std::initializer_list<std::uint64_t> ids) {
-    ZoneInfoSet set;
-    for (auto id : ids) set.push_back(MakeZone(id, L"z" + std::to_wstring(id), 0));
-    return set;
-}
 
 }  // namespace protocol_test

@@ -85,7 +85,9 @@ TEST(Receive, AppendsNewRecordsInBatchOrderAndCountsThem) {
 
 TEST(Receive, RepeatedIdKeepsTheFirstArrivedFields) {
     UserInfoSet first;
-    first.push_back(MakeUser(3, 4, L"张伟"));
+    UserInfo original = MakeUser(3, 4, L"张伟");
+    original.company.clear();
+    first.push_back(original);
     TabResults<UserInfoSet> results;
     Fill(results, first);
 

@@ -33,7 +33,9 @@ TEST(UserStore, IdIndexComparesUnsigned) {
 
 TEST(UserStore, RefusesSecondIdAndKeepsFirstArrivedRecord) {
     UserInfoSet store;
-    store.push_back(MakeUser(3, 4, L"张伟"));
+    UserInfo first = MakeUser(3, 4, L"张伟");
+    first.company.clear();
+    store.push_back(first);
     store.push_back(MakeUser(8, 2, L"李娜"));
 
     UserInfo late = MakeUser(3, 2, L"王芳");
@@ -85,12 +87,12 @@ TEST(ZoneStore, SortKeyIndexIsNonUniqueWithEqualKeysAfterExistingOnes) {
     ZoneInfoSet store;
     const std::pair<std::uint64_t, std::int32_t> zones[] = {{1, 5}, {2, -3}, {3, 5}, {4, 0}, {5, 5}};
     for (const auto& [id, key] : zones) {
-        ASSERT_TRUE(store.push_back(MakeZone(id, key)).second) << "id " << id;
+        ASSERT_TRUE(store.push_back(SortedZone(id, key)).second) << "id " << id;
     }
     EXPECT_EQ(IdsOf(store), (Ids{1, 2, 3, 4, 5}));
     EXPECT_EQ(IdsOf(store.get<search_index::BySortKey>()), (Ids{2, 4, 1, 3, 5}));
 
-    EXPECT_FALSE(store.push_back(MakeZone(3, -100, L"重复")).second);
+    EXPECT_FALSE(store.push_back(SortedZone(3, -100, L"重复")).second);
     EXPECT_EQ(store.get<search_index::BySortKey>().begin()->id, 2u);
     EXPECT_EQ(store.size(), 5u);
 }
@@ -156,7 +158,7 @@ TEST(Stores, StoreOutlivesTheBatchItWasFilledFrom) {
         users.insert(users.end(), userBatch->begin(), userBatch->end());
 
         auto zoneBatch = std::make_unique<ZoneInfoSet>();
-        ZoneInfo zone = MakeZone(900, 1, L"长三角电子元器件采购商圈");
+        ZoneInfo zone = SortedZone(900, 1, L"长三角电子元器件采购商圈");
         zone.admins.insert({kMaxId, 1});
         zone.admins.insert({12, 2});
         zone.description = L"面向华东地区中小企业的元器件采购交流平台";

@@ -19,14 +19,6 @@ namespace {
 
 using Ids = std::vector<std::uint64_t>;
 
-UserInfoSet Users(std::uint64_t first, int count) {
-    UserInfoSet set;
-    for (int i = 0; i < count; ++i) {
-        set.push_back(MakeUser(first + static_cast<std::uint64_t>(i)));
-    }
-    return set;
-}
-
 Ids Range(std::uint64_t first, int count) {
     Ids ids;
     for (int i = 0; i < count; ++i) {

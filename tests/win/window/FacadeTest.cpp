@@ -63,6 +63,35 @@ TEST_F(SearchWindowTest, StartWhileShownKeepsTabCriteriaResultsAndPage) {
     EXPECT_EQ(Text(ids::EditNick), L"张");
 }
 
+// The client's "find" item clicked again while a query is out: the window stays busy as a whole,
+// and the answer then lands as it would have.
+TEST_F(SearchWindowTest, StartWhileAQueryIsOutKeepsTheWindowBusy) {
+    for (bool reQuery : {false, true}) {
+        Start(true);
+        SendNickSearch(L"王");
+        if (reQuery) {
+            AnswerUsers(Users(1, 10));
+            Click(ids::NextPage);
+        }
+        m_search->StartSearch(nullptr, false);
+        Pump();
+        const std::string name = reQuery ? "re-query" : "first query";
+        EXPECT_EQ(Text(ids::Find), L"正在查找") << name;
+        EXPECT_FALSE(Enabled(ids::Find)) << name;
+        EXPECT_EQ(Text(ids::NextPage), L"正在查找") << name;
+        EXPECT_FALSE(Enabled(ids::NextPage)) << name;
+        EXPECT_FALSE(Enabled(ids::PrevPage)) << name;
+        EXPECT_FALSE(Enabled(ids::Tab)) << name;
+        EXPECT_EQ(Shown(ids::ListUser), reQuery) << name;
+        EXPECT_EQ(Enabled(ids::Back), reQuery) << name;
+        AnswerUsers(Users(11, 5));
+        EXPECT_EQ(Text(ids::PageLabel), reQuery ? L"第2页" : L"第1页") << name;
+        EXPECT_EQ(Cell(ids::ListUser, 0, 0), L"acc11") << name;
+        EXPECT_TRUE(Enabled(ids::Tab)) << name;
+        Stop();
+    }
+}
+
 TEST_F(SearchWindowTest, CloseHidesAndTheNextStartResetsToTheRequestedTab) {
     Start(true);
     SearchByNick(L"张", Users(1, 5));

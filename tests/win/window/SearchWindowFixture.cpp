@@ -47,39 +47,6 @@ bool RecordingHandler::IsZoneMember(std::uint64_t id) {
     return std::find(memberships.begin(), memberships.end(), id) != memberships.end();
 }
 
-UserInfo MakeUser(std::uint64_t id, int state) {
-    UserInfo user;
-    user.id = id;
-    user.account = L"acc" + std::to_wstring(id);
-    user.nickname = L"昵称" + std::to_wstring(id);
-    user.company = L"公司" + std::to_wstring(id);
-    user.state = state;
-    return user;
-}
-
-ZoneInfo MakeZone(std::uint64_t id, std::uint16_t industry) {
-    ZoneInfo zone;
-    zone.id = id;
-    zone.name = L"商圈" + std::to_wstring(id);
-    zone.industry = industry;
-    zone.sortKey = static_cast<std::int32_t>(id % 7);
-    return zone;
-}
-
-UserInfoSet Users(std::uint64_t firstId, int count) {
-    UserInfoSet set;
-    for (int i = 0; i < count; ++i)
-        set.push_back(MakeUser(firstId + i));
-    return set;
-}
-
-ZoneInfoSet Zones(std::uint64_t firstId, int count, std::uint16_t industry) {
-    ZoneInfoSet set;
-    for (int i = 0; i < count; ++i)
-        set.push_back(MakeZone(firstId + i, industry));
-    return set;
-}
-
 SearchWindowTest::SearchWindowTest()
     : m_driver(&windriver::FindSearchWindow, [this] { Pump(); }) {
     // A client drawn at the desktop's DPI: at 96 nothing changes, and a test started on a desktop

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "QZTransmit.h"
+#include "RecordBuilders.h"
 #include "Search.h"
 #include "SearchWindow.h"
 #include "SkinMessageBox.h"
@@ -61,12 +62,6 @@ struct ShownBox {
 
 // Message boxes go to a recorder for the life of the fixture.
 std::vector<ShownBox>& RecordedBoxes();
-
-// Records built for tests: ids and texts derived from the number.
-UserInfo MakeUser(std::uint64_t id, int state = 4);
-ZoneInfo MakeZone(std::uint64_t id, std::uint16_t industry = 0);
-UserInfoSet Users(std::uint64_t firstId, int count);
-ZoneInfoSet Zones(std::uint64_t firstId, int count, std::uint16_t industry = 0);
 
 class SearchWindowTest : public ::testing::Test {
 protected:

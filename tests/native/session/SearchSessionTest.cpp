@@ -1,0 +1,345 @@
+// The search session's rules, without a window: what a Find sends or refuses, what a send code and
+// a reply mean in each state, paging, Back, reset, tabs, boxes and the Add rule.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "RecordBuilders.h"
+#include "SearchSession.h"
+#include "SearchStrings.h"
+
+namespace {
+using Kind = OutgoingQuery::Kind;
+namespace text = search_text;
+
+class FakeHost : public SearchSessionHost {
+public:
+    std::vector<OutgoingQuery> sent;
+    QZP::ConnectionError code = QZP::CE_OK;
+    int renewals = 0;
+    int posts = 0;
+    std::function<void()> onRenew;
+
+    QZP::ConnectionError Send(const OutgoingQuery& query) override {
+        sent.push_back(query);
+        return code;
+    }
+    void RenewCommand() override {
+        ++renewals;
+        if (onRenew)
+            onRenew();
+    }
+    void PostReply() override { ++posts; }
+};
+
+SearchCriteria ByNick(std::wstring nick) {
+    SearchCriteria c;
+    c.byNick = true;
+    c.nick = std::move(nick);
+    return c;
+}
+
+// A session as the window holds it: open, reset to the users tab.
+struct Session {
+    FakeHost host;
+    SearchSession session{host, {L"金融", L"制造"}};
+
+    Session() {
+        session.OpenMailbox();
+        session.Reset(SearchTab::Users);
+    }
+    std::optional<SearchBox> Reply(bool ok, const UserInfoSet& batch) {
+        session.ReceiveUsers(ok, batch);
+        return session.TakeReply();
+    }
+    SearchViewState View() const { return session.View(); }
+    std::wstring FirstRow() const {
+        const auto rows = session.PageRows(session.Front());
+        return rows.empty() ? L"" : rows.front().columns[0];
+    }
+};
+
+const wchar_t* BoxText(const std::optional<SearchBox>& box) { return box ? box->text : L""; }
+}  // namespace
+
+TEST(FindDecision, EachFormGivesItsQueryOrItsRefusal) {
+    using Set = std::function<void(SearchCriteria&)>;
+    const struct {
+        const char* name;
+        SearchTab tab;
+        Set set;
+        std::optional<OutgoingQuery> query;
+        const wchar_t* refusal;
+    } cases[] = {
+        {"nickname", SearchTab::Users, [](auto& c) { c.byNick = true, c.nick = L"王"; }, OutgoingQuery{Kind::UsersByNick, L"王"}, nullptr},
+        {"empty nickname", SearchTab::Users, [](auto& c) { c.byNick = true; }, std::nullopt, text::kNeedNickname},
+        {"account kept with its blanks", SearchTab::Users, [](auto& c) { c.byAccount = true, c.account = L" a1 "; }, OutgoingQuery{Kind::UsersByAccount, L" a1 "}, nullptr},
+        {"empty account", SearchTab::Users, [](auto& c) { c.byAccount = true; }, std::nullopt, text::kNeedAccount},
+        {"empty company", SearchTab::Users, [](auto& c) { c.byCompany = true; }, std::nullopt, text::kNeedCompany},
+        {"nickname before account and company", SearchTab::Users,
+         [](auto& c) { c.byNick = c.byAccount = c.byCompany = true, c.nick = L"n", c.account = L"a"; },
+         OutgoingQuery{Kind::UsersByNick, L"n"}, nullptr},
+        {"online users", SearchTab::Users, [](auto& c) { c.online = true; }, OutgoingQuery{Kind::OnlineUsers, L""}, nullptr},
+        {"no radio checked", SearchTab::Users, [](auto&) {}, std::nullopt, nullptr},
+        {"zone ID", SearchTab::Zones, [](auto& c) { c.zoneById = true, c.zoneIdText = L"123"; }, OutgoingQuery{Kind::ZoneById, L"", 123}, nullptr},
+        {"zone ID not a number", SearchTab::Zones, [](auto& c) { c.zoneById = true, c.zoneIdText = L"12a"; }, std::nullopt, text::kNeedCriteria},
+        {"empty zone ID", SearchTab::Zones, [](auto& c) { c.zoneById = true; }, std::nullopt, text::kNeedCriteria},
+        {"name, any industry", SearchTab::Zones, [](auto& c) { c.zoneByName = true, c.zoneName = L"abc"; }, OutgoingQuery{Kind::Zone, L"abc", 0, 65535}, nullptr},
+        {"industry alone", SearchTab::Zones, [](auto& c) { c.zoneByName = true, c.industryItem = 2; }, OutgoingQuery{Kind::Zone, L"", 0, 1}, nullptr},
+        {"neither name nor industry", SearchTab::Zones, [](auto& c) { c.zoneByName = true; }, std::nullopt, text::kNeedCriteria},
+        {"no industry selected reads as any", SearchTab::Zones, [](auto& c) { c.zoneByName = true, c.industryItem = -1; }, std::nullopt, text::kNeedCriteria},
+        {"name ignored without its radio", SearchTab::Zones, [](auto& c) { c.zoneName = L"abc", c.industryItem = 1; }, OutgoingQuery{Kind::Zone, L"", 0, 0}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SearchCriteria criteria;
+        c.set(criteria);
+        const FindDecision decision = DecideFind(c.tab, criteria);
+        EXPECT_EQ(decision.query, c.query) << c.name;
+        EXPECT_EQ(decision.refusal.has_value(), c.refusal != nullptr) << c.name;
+        if (c.refusal && decision.refusal) {
+            EXPECT_EQ(*decision.refusal, (SearchBox{c.refusal, text::kCaptionQueryError})) << c.name;
+        }
+    }
+}
+
+TEST(SearchSession, SendCodeMeansBusyOrABox) {
+    const struct {
+        QZP::ConnectionError code;
+        bool busy;
+        const wchar_t* box;
+    } cases[] = {
+        {QZP::CE_OK, true, L""},
+        {QZP::CE_NOT_SIGNED_IN, false, text::kSignInFirst},
+        {QZP::CE_NO_TRANSPORT, false, text::kCannotConnect},
+        {QZP::CE_DISCONNECTED, false, text::kCannotConnect},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        s.host.code = c.code;
+        EXPECT_STREQ(BoxText(s.session.Find(ByNick(L"王"))), c.box) << c.code;
+        const SearchViewState view = s.View();
+        EXPECT_EQ(view.busy, c.busy) << c.code;
+        EXPECT_EQ(view.findEnabled, !c.busy) << c.code;
+        EXPECT_EQ(view.tabsEnabled, !c.busy) << c.code;
+        EXPECT_STREQ(view.findCaption, c.busy ? text::kSearching : text::kFind) << c.code;
+        EXPECT_STREQ(view.nextCaption, c.busy ? text::kSearching : text::kNextPage) << c.code;
+    }
+}
+
+// Each kind of reply in each state the window can be in when it is taken.
+TEST(SearchSession, ReplyByStateAndKind) {
+    enum State { FromForm, ReQuery, Extra, AfterBack };
+    enum Reply { Batch, Failure, Empty };
+    const struct {
+        State state;
+        Reply reply;
+        const wchar_t* box;
+        TabView view;
+        const wchar_t* label;
+        bool next;
+        const wchar_t* firstRow;
+    } cases[] = {
+        {FromForm, Batch, L"", TabView::Results, L"第1页", true, L"acc11"},
+        {FromForm, Failure, text::kServerTimeout, TabView::Form, L"没有记录", false, L""},
+        {FromForm, Empty, text::kNothingFound, TabView::Form, L"没有记录", false, L""},
+        {ReQuery, Batch, L"", TabView::Results, L"第2页", true, L"acc11"},
+        {ReQuery, Failure, text::kServerTimeout, TabView::Results, L"第1页", true, L"acc1"},
+        {ReQuery, Empty, text::kNothingFound, TabView::Results, L"第1页", false, L"acc1"},
+        {Extra, Batch, L"", TabView::Results, L"第1页", true, L"acc1"},
+        {Extra, Failure, L"", TabView::Results, L"第1页", true, L"acc1"},
+        {Extra, Empty, L"", TabView::Results, L"第1页", false, L"acc1"},
+        {AfterBack, Batch, L"", TabView::Form, L"没有记录", false, L""},
+        {AfterBack, Failure, L"", TabView::Form, L"没有记录", false, L""},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        ASSERT_FALSE(s.session.Find(ByNick(L"王")));
+        if (c.state != FromForm) {
+            s.Reply(true, Users(1, c.state == Extra ? 3 : 10));
+            if (c.state != Extra)
+                s.session.NextPage(ByNick(L"王"));  // past the cache: the same query again
+        }
+        const UserInfoSet batch = c.reply == Batch ? Users(11, 5) : UserInfoSet();
+        s.session.ReceiveUsers(c.reply != Failure, batch);
+        if (c.state == AfterBack)
+            s.session.Back();
+        const std::string name = "state " + std::to_string(c.state) + ", reply " + std::to_string(c.reply);
+        EXPECT_STREQ(BoxText(s.session.TakeReply()), c.box) << name;
+        const SearchViewState view = s.View();
+        EXPECT_FALSE(view.busy) << name;
+        EXPECT_EQ(view.view, c.view) << name;
+        EXPECT_EQ(view.pageLabel, c.label) << name;
+        EXPECT_EQ(view.nextEnabled, c.next) << name;
+        EXPECT_EQ(view.findEnabled, c.view == TabView::Form) << name;
+        EXPECT_EQ(view.backEnabled, c.view == TabView::Results) << name;
+        EXPECT_EQ(s.FirstRow(), c.firstRow) << name;
+    }
+}
+
+TEST(SearchSession, PagesFollowTheRowsLastShownNotAList) {
+    Session s;
+    s.session.Find(ByNick(L"王"));
+    s.Reply(true, Users(1, 3));
+    s.session.NextPage(ByNick(L"王"));
+    ASSERT_EQ(s.host.sent.size(), 2u) << "three rows shown: Next asks for more";
+    s.Reply(true, Users(1, 15));  // 12 new: the short page fills up and stays
+    EXPECT_EQ(s.View().pageLabel, L"第1页");
+    EXPECT_EQ(s.session.PageRows(SearchTab::Users).size(), 10u);
+    s.session.NextPage(ByNick(L"王"));
+    EXPECT_EQ(s.host.sent.size(), 2u) << "from the cache";
+    EXPECT_EQ(s.View().pageLabel, L"第2页");
+    EXPECT_EQ(s.FirstRow(), L"acc11");
+    EXPECT_TRUE(s.View().previousEnabled);
+    s.session.PreviousPage();
+    EXPECT_EQ(s.FirstRow(), L"acc1");
+    EXPECT_FALSE(s.View().previousEnabled);
+    s.session.NextPage(ByNick(L"王"));
+    EXPECT_EQ(s.View().pageLabel, L"第2页") << "the page shown again is full: Next moves on";
+}
+
+TEST(SearchSession, AnAccountNeverHasANextPage) {
+    for (bool byAccount : {false, true}) {
+        Session s;
+        SearchCriteria criteria = ByNick(L"王");
+        criteria.byNick = !byAccount;
+        criteria.byAccount = byAccount;
+        criteria.account = L"acc1";
+        s.session.Find(criteria);
+        s.Reply(true, Users(1, 15));
+        EXPECT_EQ(s.View().nextEnabled, !byAccount) << byAccount;
+        s.session.NextPage(criteria);
+        EXPECT_EQ(s.View().pageLabel, byAccount ? L"第1页" : L"第2页") << byAccount;
+    }
+}
+
+// The client opens the window it already shows while a query is out: the busy look stays whole.
+TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
+    for (bool reQuery : {false, true}) {
+        Session s;
+        s.session.Find(ByNick(L"王"));
+        if (reQuery) {
+            s.Reply(true, Users(1, 10));
+            s.session.NextPage(ByNick(L"王"));
+        }
+        const std::uint64_t before = s.View().presentation;
+        s.session.Present();
+        const SearchViewState view = s.View();
+        EXPECT_NE(view.presentation, before);
+        EXPECT_TRUE(view.busy);
+        EXPECT_FALSE(view.findEnabled);
+        EXPECT_STREQ(view.findCaption, text::kSearching);
+        EXPECT_FALSE(view.nextEnabled);
+        EXPECT_FALSE(view.previousEnabled);
+        EXPECT_FALSE(view.tabsEnabled);
+        EXPECT_EQ(view.backEnabled, reQuery);
+        EXPECT_FALSE(s.Reply(true, Users(11, 5))) << "the answer lands as it would have";
+        EXPECT_EQ(s.View().pageLabel, reQuery ? L"第2页" : L"第1页");
+        EXPECT_TRUE(s.View().tabsEnabled);
+    }
+}
+
+TEST(SearchSession, UnderABoxRepliesWaitAndNothingIsSent) {
+    Session s;
+    s.session.Find(ByNick(L"王"));
+    s.session.BeginModal();
+    s.session.ReceiveUsers(true, Users(1, 3));
+    EXPECT_FALSE(s.session.TakeReply());
+    EXPECT_TRUE(s.View().busy) << "the page must not change beneath the box";
+    s.session.EndModal();
+    EXPECT_TRUE(s.session.RepliesWaiting());
+    s.session.TakeReply();
+    EXPECT_EQ(s.View().view, TabView::Results);
+    s.session.Back();
+    s.session.BeginModal();
+    EXPECT_FALSE(s.session.Find(ByNick(L"王")));
+    s.session.EndModal();
+    EXPECT_EQ(s.host.sent.size(), 1u) << "a Find dispatched by a box's loop sends nothing";
+}
+
+TEST(SearchSession, BackAbandonsAfterTheCommandIsRenewed) {
+    Session s;
+    s.session.Back();
+    EXPECT_EQ(s.host.renewals, 1) << "only the reset's: Back belongs to the result view";
+    s.session.Find(ByNick(L"王"));
+    s.Reply(true, Users(1, 10));
+    s.session.NextPage(ByNick(L"王"));
+    SearchViewState atRenewal;
+    s.host.onRenew = [&] { atRenewal = s.View(); };
+    s.session.ReceiveUsers(true, Users(11, 5));  // merged before Back, taken after
+    s.session.Back();
+    EXPECT_FALSE(atRenewal.busy) << "the query is cancelled before the command goes";
+    EXPECT_EQ(atRenewal.pageLabel, L"第1页") << "and the records go only after it";
+    EXPECT_FALSE(s.session.TakeReply());
+    EXPECT_EQ(s.View().view, TabView::Form);
+    EXPECT_EQ(s.View().pageLabel, L"没有记录");
+}
+
+TEST(SearchSession, TabsKeepTheirViewsAndAreLockedWhileAQueryIsOut) {
+    Session s;
+    s.session.Find(ByNick(L"王"));
+    EXPECT_FALSE(s.session.SwitchTab(SearchTab::Zones));
+    EXPECT_EQ(s.session.Front(), SearchTab::Users);
+    s.Reply(true, Users(1, 3));
+    ASSERT_TRUE(s.session.SwitchTab(SearchTab::Zones));
+    EXPECT_EQ(s.View().view, TabView::Form);
+    EXPECT_STREQ(s.View().addCaption, text::kAddFriend) << "a form leaves Add as it was";
+    s.session.ReceiveUsers(true, Users(20, 2));  // for the tab behind: not merged
+    s.session.TakeReply();
+    s.session.SwitchTab(SearchTab::Users);
+    EXPECT_EQ(s.View().view, TabView::Results);
+    EXPECT_EQ(s.session.PageRows(SearchTab::Users).size(), 3u);
+    s.session.Reset(SearchTab::Zones);
+    EXPECT_EQ(s.session.Front(), SearchTab::Zones);
+    s.session.SwitchTab(SearchTab::Users);
+    EXPECT_EQ(s.View().view, TabView::Form) << "a reset returns both tabs to their forms";
+}
+
+TEST(SearchSession, RepliesWithoutAWindowAreDropped) {
+    FakeHost host;
+    SearchSession session(host, {});
+    session.ReceiveUsers(true, Users(1, 3));
+    session.OpenMailbox();
+    session.CloseMailbox();
+    session.ReceiveZones(false, ZoneInfoSet());
+    EXPECT_EQ(host.posts, 0);
+    EXPECT_FALSE(session.RepliesWaiting());
+}
+
+TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
+    const struct {
+        SearchTab tab;
+        bool known;
+        std::uint64_t self;
+        bool add;
+    } cases[] = {
+        {SearchTab::Users, false, 42, true}, {SearchTab::Users, true, 42, false},
+        {SearchTab::Users, false, 1, false}, {SearchTab::Zones, false, 1, true},
+        {SearchTab::Zones, true, 42, false},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        s.session.Reset(c.tab);
+        SearchCriteria criteria = ByNick(L"王");
+        criteria.zoneById = true;
+        criteria.zoneIdText = L"1";
+        s.session.Find(criteria);
+        if (c.tab == SearchTab::Users) {
+            s.Reply(true, Users(1, 3));
+        } else {
+            s.session.ReceiveZones(true, Zones(1, 3, 5));
+            s.session.TakeReply();
+            EXPECT_EQ(s.session.PageRows(SearchTab::Zones)[0].columns[2], text::kUnknownIndustry);
+        }
+        const std::optional<RowRecord> record = s.session.SelectRow(0);
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->id, 1u);
+        EXPECT_TRUE(s.View().viewEnabled);
+        EXPECT_FALSE(s.View().addEnabled) << "not before the client has answered";
+        s.session.DecideAdd(*record, c.known, c.self);
+        EXPECT_EQ(s.View().addEnabled, c.add) << static_cast<int>(c.tab) << c.known << c.self;
+        s.session.SelectRow(-1);
+        EXPECT_FALSE(s.View().viewEnabled);
+    }
+}
