@@ -19,6 +19,7 @@ enum : int {
 }  // namespace search_ids
 
 inline constexpr wchar_t kSearchWindowCaption[] = L"查询用户/商圈";
+inline constexpr int kSearchWindowTemplate = 129;
 
 // The labels of each form (the heading, the radio buttons, the industry label): each is drawn on
 // the tab page it lies on.

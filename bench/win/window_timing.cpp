@@ -29,18 +29,15 @@
 #include <vector>
 
 #include "QZTransmit.h"
+#include "RecordBuilders.h"
 #include "Search.h"
+#include "SearchWindow.h"
 #include "SkinMessageBox.h"
 
 namespace {
 
-// Control IDs of the search window, as a client sees them.
-enum : int {
-    kTab = 1000, kRadioNick = 1003, kEditNick = 1005, kListUser = 1008, kBack = 1009, kFind = 1010,
-    kPrevPage = 1012, kNextPage = 1013, kPageLabel = 1016,
-};
-constexpr int kSearchTemplate = 129;
-constexpr wchar_t kCaption[] = L"查询用户/商圈";
+namespace ids = windriver::search_ids;
+
 constexpr DWORD kTimeoutMs = 60000;
 
 using Clock = std::chrono::steady_clock;
@@ -49,8 +46,8 @@ double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "window_timing: %s\n", what);
+[[noreturn]] void Fail(const std::string& what) {
+    std::fprintf(stderr, "window_timing: %s\n", what.c_str());
     std::fflush(stderr);
     std::exit(1);
 }
@@ -59,6 +56,14 @@ void Require(bool ok, const char* what) {
     if (!ok)
         Fail(what);
 }
+
+// A step of the driver's that could not be taken ends the run with its reason.
+void Take(const windriver::Result& step) {
+    if (!step)
+        Fail(step.Why());
+}
+
+void PumpIdle() { windriver::PumpPending(); }
 
 // ---- The client's side ----------------------------------------------------------------------
 
@@ -79,86 +84,6 @@ int g_boxes = 0;
 int CountBox(HWND, const wchar_t*, const wchar_t*, UINT) {
     ++g_boxes;
     return IDOK;
-}
-
-UserInfo MakeUser(std::uint64_t id) {
-    UserInfo user;
-    user.id = id;
-    user.account = L"acc" + std::to_wstring(id);
-    user.nickname = L"昵称" + std::to_wstring(id);
-    user.company = L"上海某某贸易有限公司" + std::to_wstring(id % 97);
-    user.state = 2 + static_cast<int>(id % 4);
-    return user;
-}
-
-UserInfoSet Users(std::uint64_t first, int count) {
-    UserInfoSet set;
-    for (int i = 0; i < count; ++i)
-        set.push_back(MakeUser(first + static_cast<std::uint64_t>(i)));
-    return set;
-}
-
-// ---- Messages ----------------------------------------------------------------------------------
-
-// Dispatches everything waiting, paints included (they come once the queue is otherwise empty).
-void PumpIdle() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-// Pumps until done() holds, waking on each message posted to this thread.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = kTimeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        PumpIdle();
-        if (done())
-            return true;
-        if (::GetTickCount64() >= deadline)
-            return false;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-}
-
-std::wstring TextOf(HWND hWnd) {
-    wchar_t buffer[256] = {};
-    ::GetWindowTextW(hWnd, buffer, 256);
-    return buffer;
-}
-
-int Rows(HWND list) { return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
-
-std::wstring Cell(HWND list, int row, int column) {
-    wchar_t buffer[256] = {};
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
-void SelectRow(HWND list, int row) {
-    LVITEMW item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
-struct Found {
-    HWND except;
-    HWND hWnd;
-};
-
-BOOL CALLBACK FindSearchWindow(HWND hWnd, LPARAM param) {
-    auto* found = reinterpret_cast<Found*>(param);
-    if (hWnd != found->except && TextOf(hWnd) == kCaption) {
-        found->hWnd = hWnd;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // ---- Figures ---------------------------------------------------------------------------------
@@ -212,32 +137,17 @@ public:
     void Open() {
         m_search->StartSearch(nullptr, true);
         PumpIdle();
-        Found found{nullptr, nullptr};
-        ::EnumThreadWindows(::GetCurrentThreadId(), &FindSearchWindow,
-                            reinterpret_cast<LPARAM>(&found));
-        m_dialog = found.hWnd;
-        Require(m_dialog != nullptr, "StartSearch showed no search window");
+        Require(m_driver.Dialog() != nullptr, "StartSearch showed no search window");
     }
     void Close() {
         m_search->StopSearch();
-        m_dialog = nullptr;
         PumpIdle();
     }
 
-    HWND Control(int id) const { return ::GetDlgItem(m_dialog, id); }
-    HWND List() const { return Control(kListUser); }
-    std::wstring Text(int id) const { return TextOf(Control(id)); }
-
-    // As a user would: only a control that is shown and enabled.
-    void Click(int id) {
-        HWND control = Control(id);
-        Require(::IsWindowVisible(control) && ::IsWindowEnabled(control),
-                "a button to click is hidden or disabled");
-        ::SendMessageW(control, BM_CLICK, 0, 0);
-    }
-    void Type(int id, const wchar_t* text) {
-        ::SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    }
+    HWND List() const { return m_driver.Control(ids::ListUser); }
+    // As a user would: only a control that is shown and enabled. The timed steps pump themselves.
+    void Click(int id) { Take(m_driver.Click(id)); }
+    void SelectRow(int row) { Take(m_driver.SelectRow(ids::ListUser, row)); }
 
     // Waits for the query the last click sent to reach the service.
     void ExpectQuery() {
@@ -251,33 +161,35 @@ public:
     bool ProtocolBusy() const {
         return m_transmit->QueuedAnswers() != 0 || m_transmit->CallbackRunning();
     }
-    bool ShowsPage(std::uint64_t firstId, const wchar_t* label) const {
-        return !ProtocolBusy() && Rows(List()) == 10 &&
-               Cell(List(), 0, 0) == L"acc" + std::to_wstring(firstId) && Text(kPageLabel) == label;
+    bool ShowsPage(std::uint64_t firstId, const std::wstring& label) const {
+        return !ProtocolBusy() && m_driver.RowCount(ids::ListUser) == 10 &&
+               m_driver.Cell(ids::ListUser, 0, 0) == L"acc" + std::to_wstring(firstId) &&
+               m_driver.Text(ids::PageLabel) == label;
     }
-    void WaitForPage(std::uint64_t firstId, const wchar_t* label) {
-        Require(PumpUntil([&] { return ShowsPage(firstId, label); }), "the expected page never showed");
+    void WaitForPage(std::uint64_t firstId, const std::wstring& label) {
+        Require(windriver::PumpUntil([&] { return ShowsPage(firstId, label); }, kTimeoutMs),
+                "the expected page never showed");
         PumpIdle();
     }
 
     // A nickname search from the form, answered with `batch`, its first page shown.
     void SearchFromForm(const UserInfoSet& batch) {
-        Click(kRadioNick);
-        Type(kEditNick, L"昵称");
-        Click(kFind);
+        Click(ids::RadioNick);
+        Take(m_driver.Type(ids::EditNick, L"昵称"));
+        Click(ids::Find);
         PumpIdle();
         ExpectQuery();
         Answer(batch);
         WaitForPage(batch.begin()->id, L"第1页");
     }
     void BackToForm() {
-        Click(kBack);
+        Click(ids::Back);
         PumpIdle();
     }
     // Back, then Find with the same criteria: a new search whose query waits for its answer.
     void SearchAgain() {
         BackToForm();
-        Click(kFind);
+        Click(ids::Find);
         PumpIdle();
         ExpectQuery();
     }
@@ -287,12 +199,13 @@ private:
     std::unique_ptr<QZP::QZTransmit> m_transmit;
     QuietHandler m_handler;
     std::unique_ptr<Search> m_search;
-    HWND m_dialog = nullptr;
+    // Settles nothing by itself: what a timed step pumps is part of what it measures.
+    windriver::DialogDriver m_driver{&windriver::FindSearchWindow, [] {}};
     std::size_t m_queries = 0;
 };
 
 HWND OpenBareDialog(HINSTANCE module) {
-    HWND bare = ::CreateDialogParamW(module, MAKEINTRESOURCEW(kSearchTemplate), ::GetDesktopWindow(),
+    HWND bare = ::CreateDialogParamW(module, MAKEINTRESOURCEW(windriver::kSearchWindowTemplate), ::GetDesktopWindow(),
                                      &BareDialogProc, 0);
     Require(bare != nullptr, "CreateDialog of template 129 failed");
     PumpIdle();
@@ -302,7 +215,7 @@ HWND OpenBareDialog(HINSTANCE module) {
 // Template 129 holds the same list control; given the window's four columns, it is the floor of
 // what a page turn must do to the screen.
 void PrepareBareList(HWND bare) {
-    HWND list = ::GetDlgItem(bare, kListUser);
+    HWND list = ::GetDlgItem(bare, ids::ListUser);
     const wchar_t* titles[] = {L"账号", L"昵称", L"状态", L"公司"};
     for (int c = 0; c < 4; ++c) {
         LVCOLUMNW column = {};
@@ -378,7 +291,7 @@ std::vector<Figure> MeasurePageTurns(const Options& o, HINSTANCE module) {
     HWND bare = OpenBareDialog(module);
     ::SetWindowPos(bare, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     PrepareBareList(bare);
-    HWND bareList = ::GetDlgItem(bare, kListUser);
+    HWND bareList = ::GetDlgItem(bare, ids::ListUser);
 
     Figure nextStart{"Next near the start (page 1 to 2)", {}, "ten rows into the bare list", {}};
     Figure prevStart{"Previous near the start (page 2 to 1)", {}, "ten rows into the bare list", {}};
@@ -389,20 +302,20 @@ std::vector<Figure> MeasurePageTurns(const Options& o, HINSTANCE module) {
         const std::uint64_t first = static_cast<std::uint64_t>(fromPage) * 10 + 1;
         for (int i = 0; i < o.pageRuns; ++i) {
             auto start = Clock::now();
-            session.Click(kNextPage);
+            session.Click(ids::NextPage);
             PumpIdle();
             next.ms.push_back(MsSince(start));
-            Require(session.ShowsPage(first + 10, PageLabel(fromPage + 1).c_str()), "Next showed the wrong page");
+            Require(session.ShowsPage(first + 10, PageLabel(fromPage + 1)), "Next showed the wrong page");
 
             start = Clock::now();
             FillBareList(bareList, first + 10);
             next.floorMs.push_back(MsSince(start));
 
             start = Clock::now();
-            session.Click(kPrevPage);
+            session.Click(ids::PrevPage);
             PumpIdle();
             previous.ms.push_back(MsSince(start));
-            Require(session.ShowsPage(first, PageLabel(fromPage).c_str()), "Previous showed the wrong page");
+            Require(session.ShowsPage(first, PageLabel(fromPage)), "Previous showed the wrong page");
 
             start = Clock::now();
             FillBareList(bareList, first);
@@ -410,19 +323,19 @@ std::vector<Figure> MeasurePageTurns(const Options& o, HINSTANCE module) {
         }
     };
     // Warm both paths once, then the pages near the start.
-    session.Click(kNextPage);
-    session.Click(kPrevPage);
+    session.Click(ids::NextPage);
+    session.Click(ids::PrevPage);
     FillBareList(bareList, 1);
     PumpIdle();
     turns(0, nextStart, prevStart);
 
     std::printf("paging to page %d...\n", kMiddlePage + 1);
     for (int p = 0; p < kMiddlePage; ++p) {
-        session.Click(kNextPage);
+        session.Click(ids::NextPage);
         PumpIdle();
     }
     Require(session.ShowsPage(static_cast<std::uint64_t>(kMiddlePage) * 10 + 1,
-                              PageLabel(kMiddlePage).c_str()),
+                              PageLabel(kMiddlePage)),
             "paging to the middle ended on the wrong page");
     turns(kMiddlePage, nextMiddle, prevMiddle);
 
@@ -477,18 +390,17 @@ Figure MeasureMergeWait(const Options& o) {
             session.WaitForPage(1, L"第1页");
         }
         // A full page whose batch brought new records: Next asks the server for more.
-        session.Click(kNextPage);
+        session.Click(ids::NextPage);
         PumpIdle();
         session.ExpectQuery();
 
-        HWND list = session.List();
         double longest = 0.0;
         int selections = 0;
         session.Answer(batch);
         const auto mergeStart = Clock::now();
         while (session.ProtocolBusy()) {
             const auto start = Clock::now();
-            SelectRow(list, selections % 10);  // LVN_ITEMCHANGED reads the record under the lock
+            session.SelectRow(selections % 10);  // LVN_ITEMCHANGED reads the record under the lock
             longest = std::max(longest, MsSince(start));
             ++selections;
         }
@@ -504,7 +416,7 @@ Figure MeasureMergeWait(const Options& o) {
         const auto quietStart = Clock::now();
         for (int n = 0; n < selections || MsSince(quietStart) < span; ++n) {
             const auto start = Clock::now();
-            SelectRow(list, n % 10);
+            session.SelectRow(n % 10);
             quietLongest = std::max(quietLongest, MsSince(start));
         }
         f.floorMs.push_back(quietLongest);
