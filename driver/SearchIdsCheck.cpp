@@ -22,5 +22,5 @@ static_assert(ids::EditZoneId == IDC_EDIT_ZONE_ID && ids::EditZoneName == IDC_ED
               ids::StaticCriteria == IDC_STATIC_CRITERIA && ids::Separator == IDC_SEPARATOR &&
               ids::GroupExact == IDC_GROUP_EXACT,
               "zone form and decoration IDs");
-static_assert(kSearchWindowTemplate == IDD_SEARCH_DIALOG, "the window's template");
+static_assert(windriver::kSearchWindowTemplate == IDD_SEARCH_DIALOG, "the window's template");
 }  // namespace
