@@ -6,7 +6,7 @@
 // is a dialog.
 IMPLEMENT_DYNAMIC(CSearchingDlg, CDialog)
 
-BEGIN_MESSAGE_MAP(CSearchingDlg, CSkinDialog)
+BEGIN_MESSAGE_MAP(CSearchingDlg, CCommonSkinDialog)
     ON_WM_CLOSE()
 END_MESSAGE_MAP()
 

@@ -1,6 +1,6 @@
 // The result side of one tab of the search window: its store, the page shown, what the last batch
-// added, and which replies still belong to the search the user is looking at. The window holds one
-// per tab and only draws what this says.
+// added, and which replies still belong to the search the user is looking at. The search session
+// holds one per tab.
 //
 // Threads. Receive runs on the protocol library's thread; everything else on the window thread.
 // Every member is guarded by one lock, held only inside these functions and never while the
@@ -11,7 +11,7 @@
 // new generation, so a reply already merged, or merged and posted but not yet handled, is
 // recognised as stale wherever it is, and a merge still running stops at its next slice. A reply
 // that has not yet been received when the search is abandoned cannot be told apart here: the
-// window makes sure none arrives afterwards by replacing its search command (whose destructor
+// session makes sure none arrives afterwards by having the search command replaced (its destructor
 // waits for a running callback and cancels the rest) before it calls Abandon.
 #pragma once
 
@@ -171,9 +171,9 @@ public:
         return ReplyFate::Answer;
     }
 
-    // Moves on to the following page when the list shows a full page and the store holds records
-    // beyond it; otherwise the page shown is shown again (filled up, if records came). So a page
-    // is never left for an empty one.
+    // Moves on to the following page when the page as last shown (rowsShown records, which the
+    // caller keeps) was full and the store holds records beyond it; otherwise the page shown is
+    // shown again (filled up, if records came). So a page is never left for an empty one.
     bool AdvanceFrom(int rowsShown) {
         std::lock_guard<std::mutex> lock(m_mutex);
         const std::size_t next = (static_cast<std::size_t>(m_page) + 1) * kResultRowsPerPage;
