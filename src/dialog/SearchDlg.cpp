@@ -17,6 +17,13 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CCommonSkinDialog)
     ON_BN_CLICKED(IDC_BTN_NEXT_PAGE, &CSearchDlg::OnNextPage)
     ON_COMMAND_RANGE(IDC_RADIO_ZONE_BY_ID, IDC_STATIC_INDUSTRY, &CSearchDlg::OnZoneRadio)
     ON_COMMAND_RANGE(IDC_RADIO_COMPANY, IDC_RADIO_ACCOUNT, &CSearchDlg::OnUserRadio)
+    // What a user does with a found row beside the buttons: double-click, a context menu, copy.
+    ON_NOTIFY(NM_DBLCLK, IDC_LIST_USER, &CSearchDlg::OnResultDblClk)
+    ON_NOTIFY(NM_DBLCLK, IDC_LIST_ZONE, &CSearchDlg::OnResultDblClk)
+    ON_NOTIFY(LVN_KEYDOWN, IDC_LIST_USER, &CSearchDlg::OnResultKeyDown)
+    ON_NOTIFY(LVN_KEYDOWN, IDC_LIST_ZONE, &CSearchDlg::OnResultKeyDown)
+    ON_MESSAGE(WM_CONTEXTMENU, &CSearchDlg::OnContextMenu)
+    ON_COMMAND(ID_ROW_COPY, &CSearchDlg::OnCopyRow)
 END_MESSAGE_MAP()
 
 namespace {

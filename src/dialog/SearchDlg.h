@@ -58,6 +58,10 @@ protected:
     void OnNextPage();
     void OnZoneRadio(UINT nID);
     void OnUserRadio(UINT nID);
+    void OnResultDblClk(NMHDR* pNotify, LRESULT* pResult);
+    void OnResultKeyDown(NMHDR* pNotify, LRESULT* pResult);
+    LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
+    void OnCopyRow();
 
     void PostNcDestroy() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -124,10 +128,14 @@ private:
     bool RunModal(Fn fn);
     // Shows the session's box, if any; false when the window went while it was up.
     bool ShowBox(const std::optional<SearchBox>& box);
-    // Hands the selected row's record to the client: a user with its account, or a zone.
+    // Hands row `row`'s record to the client: a user with its account, or a zone.
     using UserAction = void (SearchResultHandler::*)(std::uint64_t, const std::wstring&);
     using ZoneAction = void (SearchResultHandler::*)(std::uint64_t);
-    void ActOnSelection(UserAction userAction, ZoneAction zoneAction);
+    void ActOnRow(int row, UserAction userAction, ZoneAction zoneAction);
+    // The selected row of the list in front, -1 when none.
+    int SelectedRow();
+    // The context menu of row `row` at `pt` (screen coordinates), and what was chosen in it.
+    void ShowRowMenu(int row, POINT pt);
 
     // Controls, bound to the template's windows by OnInitDialog.
     CSkinListCtrl m_listUser;

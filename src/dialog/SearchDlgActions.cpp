@@ -1,13 +1,68 @@
-// Actions on the selected row: add friend / join zone, view profile, and what the client says
-// about the row selected.
+// Actions on a result row: add friend / join zone and view profile (the buttons, a double-click,
+// Enter, the row's context menu), copying the row, and what the client says about the row
+// selected.
+#include <cstring>
+
 #include "SearchDlg.h"
+#include "SearchStrings.h"
+#include "resource.h"
+
+namespace {
+// Puts `text` on the clipboard as Unicode text. Another program holding the clipboard open makes
+// OpenClipboard fail: then nothing is copied and the clipboard stays as it was.
+void CopyToClipboard(HWND owner, const std::wstring& text) {
+    if (!::OpenClipboard(owner))
+        return;
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        if (void* target = ::GlobalLock(memory)) {
+            std::memcpy(target, text.c_str(), bytes);
+            ::GlobalUnlock(memory);
+            ::EmptyClipboard();
+            // The clipboard owns the memory once it took it.
+            if (::SetClipboardData(CF_UNICODETEXT, memory))
+                memory = nullptr;
+        }
+        if (memory)
+            ::GlobalFree(memory);
+    }
+    ::CloseClipboard();
+}
+
+class CPopupMenu {
+public:
+    CPopupMenu() : m_hMenu(::CreatePopupMenu()) {}
+    ~CPopupMenu() {
+        if (m_hMenu)
+            ::DestroyMenu(m_hMenu);
+    }
+    CPopupMenu(const CPopupMenu&) = delete;
+    CPopupMenu& operator=(const CPopupMenu&) = delete;
+
+    void Append(UINT id, const wchar_t* text, bool enabled = true) {
+        ::AppendMenuW(m_hMenu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id, text);
+    }
+    void AppendSeparator() { ::AppendMenuW(m_hMenu, MF_SEPARATOR, 0, nullptr); }
+    // The command chosen, 0 when the menu was dismissed.
+    UINT Track(HWND owner, POINT pt) const {
+        if (!m_hMenu)
+            return 0;
+        return static_cast<UINT>(::TrackPopupMenu(m_hMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
+                                                  pt.x, pt.y, 0, owner, nullptr));
+    }
+
+private:
+    HMENU m_hMenu;
+};
+}  // namespace
+
+int CSearchDlg::SelectedRow() { return ListOf(m_session.Front()).GetNextItem(-1, LVNI_SELECTED); }
 
 // The client gets its own copy of the account: it may run a message loop inside the call, and
 // the results may be cleared under it meanwhile.
-void CSearchDlg::ActOnSelection(UserAction userAction, ZoneAction zoneAction) {
+void CSearchDlg::ActOnRow(int row, UserAction userAction, ZoneAction zoneAction) {
     const SearchTab tab = m_session.Front();
-    const std::optional<RowRecord> record =
-        m_session.RecordAtRow(ListOf(tab).GetNextItem(-1, LVNI_SELECTED));
+    const std::optional<RowRecord> record = m_session.RecordAtRow(row);
     if (!record || !m_pResultHandler)
         return;
     const bool alive = tab == SearchTab::Users
@@ -18,11 +73,11 @@ void CSearchDlg::ActOnSelection(UserAction userAction, ZoneAction zoneAction) {
 }
 
 void CSearchDlg::OnAddFriend() {
-    ActOnSelection(&SearchResultHandler::AddFriend, &SearchResultHandler::JoinZone);
+    ActOnRow(SelectedRow(), &SearchResultHandler::AddFriend, &SearchResultHandler::JoinZone);
 }
 
 void CSearchDlg::OnViewInfo() {
-    ActOnSelection(&SearchResultHandler::ViewUserInfo, &SearchResultHandler::ViewZoneInfo);
+    ActOnRow(SelectedRow(), &SearchResultHandler::ViewUserInfo, &SearchResultHandler::ViewZoneInfo);
 }
 
 void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
@@ -31,7 +86,7 @@ void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
         return;  // our own filling of a list, not a selection
     // Whichever list reported the change, the list in front is the one that counts.
     const SearchTab tab = m_session.Front();
-    const std::optional<RowRecord> record = m_session.SelectRow(ListOf(tab).GetNextItem(-1, LVNI_SELECTED));
+    const std::optional<RowRecord> record = m_session.SelectRow(SelectedRow());
     Render();
     if (!record || !m_pResultHandler)
         return;
@@ -45,4 +100,90 @@ void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
     const std::uint64_t self = tab == SearchTab::Users ? m_pSearchCmd->GetSelfID() : 0;
     m_session.DecideAdd(*record, known, self);
     Render();
+}
+
+// A double-click views its row, as View does; on empty space (item -1) it does nothing.
+void CSearchDlg::OnResultDblClk(NMHDR* pNotify, LRESULT* pResult) {
+    *pResult = 0;
+    const auto* pActivate = reinterpret_cast<const NMITEMACTIVATE*>(pNotify);
+    if (pNotify->hwndFrom != ListOf(m_session.Front()).GetSafeHwnd() || pActivate->iItem < 0)
+        return;
+    ActOnRow(pActivate->iItem, &SearchResultHandler::ViewUserInfo, &SearchResultHandler::ViewZoneInfo);
+}
+
+// Ctrl+C in a list copies its selected row.
+void CSearchDlg::OnResultKeyDown(NMHDR* pNotify, LRESULT* pResult) {
+    *pResult = 0;
+    const auto* pKey = reinterpret_cast<const NMLVKEYDOWN*>(pNotify);
+    if (pKey->wVKey == 'C' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0)
+        OnCopyRow();
+}
+
+void CSearchDlg::OnCopyRow() {
+    if (const std::optional<RowRecord> record = m_session.RecordAtRow(SelectedRow()))
+        CopyToClipboard(m_hWnd, record->copyText);
+}
+
+// From a right-click on a row (which selects it first, as Explorer does) or from the keyboard
+// (Shift+F10, the menu key: at -1, -1), at the selected row. Nothing on empty space.
+LRESULT CSearchDlg::OnContextMenu(WPARAM wParam, LPARAM lParam) {
+    CListCtrl& list = ListOf(m_session.Front());
+    if (m_session.FrontView() != TabView::Results || reinterpret_cast<HWND>(wParam) != list.GetSafeHwnd())
+        return 0;
+    // Screen coordinates, signed: a second monitor may lie left of or above the first.
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    int row = -1;
+    if (pt.x == -1 && pt.y == -1) {
+        row = SelectedRow();
+        RECT rc = {};
+        rc.left = LVIR_LABEL;
+        if (row < 0 || !::SendMessageW(list.GetSafeHwnd(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc)))
+            return 0;
+        pt = {rc.left, rc.bottom};
+        ::ClientToScreen(list.GetSafeHwnd(), &pt);
+    } else {
+        LVHITTESTINFO hit = {};
+        hit.pt = pt;
+        ::ScreenToClient(list.GetSafeHwnd(), &hit.pt);
+        row = static_cast<int>(::SendMessageW(list.GetSafeHwnd(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        if (row < 0)
+            return 0;
+        if (row != SelectedRow()) {
+            // The selection's notification asks the client about the row, which may take a loop.
+            list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            if (!GetSafeHwnd())
+                return 0;
+        }
+    }
+    ShowRowMenu(row, pt);
+    return 0;
+}
+
+void CSearchDlg::ShowRowMenu(int row, POINT pt) {
+    if (!m_session.RecordAtRow(row))
+        return;
+    const SearchViewState view = m_session.View();
+    CPopupMenu menu;
+    menu.Append(IDC_BTN_ADD, view.rowAddCaption, view.addEnabled);
+    menu.Append(IDC_BTN_VIEW, search_text::kViewInfo);
+    menu.AppendSeparator();
+    menu.Append(ID_ROW_COPY, view.copyCaption);
+    // The menu runs a loop of its own: replies wait, so the row stays the one it was opened on.
+    UINT chosen = 0;
+    if (!RunModal([&] { chosen = menu.Track(m_hWnd, pt); }))
+        return;
+    switch (chosen) {
+    case IDC_BTN_ADD:
+        ActOnRow(row, &SearchResultHandler::AddFriend, &SearchResultHandler::JoinZone);
+        break;
+    case IDC_BTN_VIEW:
+        ActOnRow(row, &SearchResultHandler::ViewUserInfo, &SearchResultHandler::ViewZoneInfo);
+        break;
+    case ID_ROW_COPY:
+        OnCopyRow();
+        break;
+    default:
+        Render();
+        break;
+    }
 }

@@ -210,8 +210,9 @@ void CSearchDlg::BuildListColumns(const LayoutScale& scale) {
     m_listZone.InsertColumn(0, search_text::kColIndustry, LVCFMT_LEFT, scale(80), 2);
     m_listZone.InsertColumn(0, search_text::kColZoneName, LVCFMT_LEFT, scale(80), 1);
     m_listZone.InsertColumn(0, search_text::kColZoneId, LVCFMT_LEFT, scale(180), 0);
+    // Label tips: a cell cut off by its column shows its whole text when pointed at.
     for (CListCtrl* pList : {&m_listUser, &m_listZone})
-        pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+        pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
 }
 
 void CSearchDlg::BuildTabItems() {

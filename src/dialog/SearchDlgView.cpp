@@ -213,10 +213,12 @@ BOOL CSearchDlg::PreTranslateMessage(MSG* pMsg) {
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE)
         return TRUE;  // Escape never closes the window
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN) {
-        // Enter in a form runs Find (which does nothing while a query is out); in a result view
-        // it does nothing.
+        // Enter in a form runs Find (which does nothing while a query is out); on the list of a
+        // result view it views the selected row, as View does; anywhere else it does nothing.
         if (m_session.FrontView() == TabView::Form)
             PostMessage(WM_COMMAND, IDC_BTN_FIND, 0);
+        else if (pMsg->hwnd == ListOf(m_session.Front()).GetSafeHwnd())
+            PostMessage(WM_COMMAND, IDC_BTN_VIEW, 0);
         return TRUE;
     }
     return CCommonSkinDialog::PreTranslateMessage(pMsg);

@@ -38,4 +38,7 @@
 #define IDC_GROUP_EXACT         1030
 #define IDC_EDIT_COMPANY        1031
 
+// Commands of a result row's context menu beyond Add and View, which reuse their buttons' IDs
+#define ID_ROW_COPY             32771
+
 #endif

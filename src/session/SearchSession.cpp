@@ -278,12 +278,12 @@ std::optional<RowRecord> SearchSession::RecordAtRow(int row) const {
         const std::optional<UserInfo> user = m_users.RecordAtRow(row);
         if (!user)
             return std::nullopt;
-        return RowRecord{user->id, user->account};
+        return RowRecord{user->id, user->account, user->account};
     }
     const std::optional<ZoneInfo> zone = m_zones.RecordAtRow(row);
     if (!zone)
         return std::nullopt;
-    return RowRecord{zone->id, std::wstring()};
+    return RowRecord{zone->id, std::wstring(), IdentifierToText(zone->id)};
 }
 
 std::vector<ResultRow> SearchSession::PageRows(SearchTab tab) const {
@@ -326,6 +326,8 @@ SearchViewState SearchSession::View() const {
     view.findCaption = view.busy ? search_text::kSearching : search_text::kFind;
     view.nextCaption = view.busy ? search_text::kSearching : search_text::kNextPage;
     view.addCaption = m_actionsTab == SearchTab::Users ? search_text::kAddFriend : search_text::kJoinZone;
+    view.rowAddCaption = m_front == SearchTab::Users ? search_text::kAddFriend : search_text::kJoinZone;
+    view.copyCaption = m_front == SearchTab::Users ? search_text::kCopyAccount : search_text::kCopyZoneId;
     if (pager.hasRecords) {
         wchar_t label[32];
         std::swprintf(label, sizeof label / sizeof label[0], search_text::kPageFormat, pager.pageNumber);

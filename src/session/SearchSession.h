@@ -46,10 +46,12 @@ struct ResultRow {
     std::wstring columns[4];
 };
 
-// The record behind a row: what an action on it hands the client.
+// The record behind a row: what an action on it hands the client, and what copying it puts on
+// the clipboard (a user's account, a zone's ID as the list shows it).
 struct RowRecord {
     std::uint64_t id = 0;
     std::wstring account;  // users only
+    std::wstring copyText;
 };
 
 // Everything the window shows, derived from the session.
@@ -69,6 +71,9 @@ struct SearchViewState {
     const wchar_t* nextCaption = nullptr;
     const wchar_t* addCaption = nullptr;
     std::wstring pageLabel;
+    // A row's context menu: Add (enabled as the button is), View, and the copy item.
+    const wchar_t* rowAddCaption = nullptr;
+    const wchar_t* copyCaption = nullptr;
 
     // Changes whenever a tab's rows may have changed: its list is filled again from PageRows.
     std::array<std::uint64_t, 2> rowsVersion{};

@@ -24,6 +24,11 @@ inline constexpr const wchar_t kNextPage[] = L"下一页";
 inline constexpr const wchar_t kAddFriend[] = L"加为好友";
 inline constexpr const wchar_t kJoinZone[] = L"加入商圈";
 inline constexpr const wchar_t kNoRecords[] = L"没有记录";
+
+// A row's context menu (besides Add's caption)
+inline constexpr const wchar_t kViewInfo[] = L"查看资料";
+inline constexpr const wchar_t kCopyAccount[] = L"复制账号";
+inline constexpr const wchar_t kCopyZoneId[] = L"复制商圈ID";
 inline constexpr const wchar_t kPageFormat[] = L"第%d页";
 
 // Message boxes

@@ -1,0 +1,234 @@
+// What a user does with a found row beside the buttons: double-click, Enter, the row's context
+// menu, and copying the row to the clipboard.
+#include <functional>
+#include <thread>
+
+#include "SearchWindowFixture.h"
+
+namespace {
+// Runs `work` once with the popup menu of this thread as soon as one is up (from inside the
+// menu's own loop); dismisses any menu left open after a while.
+class WhenMenuOpens {
+public:
+    using Work = std::function<void(HWND menuWindow, HMENU menu)>;
+    explicit WhenMenuOpens(Work work) : m_work(std::move(work)) {
+        s_current = this;
+        m_timer = ::SetTimer(nullptr, 0, 20, &Tick);
+    }
+    ~WhenMenuOpens() {
+        ::KillTimer(nullptr, m_timer);
+        s_current = nullptr;
+    }
+    bool Ran() const { return m_ran; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        WhenMenuOpens* self = s_current;
+        if (!self)
+            return;
+        HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
+        if (!self->m_ran && menuWindow && ::IsWindowVisible(menuWindow)) {
+            self->m_ran = true;
+            self->m_work(menuWindow, reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
+        } else if (++self->m_ticks > 100) {
+            ::EndMenu();
+        }
+    }
+    static inline WhenMenuOpens* s_current = nullptr;
+    Work m_work;
+    UINT_PTR m_timer = 0;
+    int m_ticks = 0;
+    bool m_ran = false;
+};
+
+// Picks item `index` of an open menu with the keyboard, as a user does.
+void ChooseItem(HWND menuWindow, int index) {
+    for (int i = 0; i <= index; ++i)
+        ::PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageW(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr))
+        return L"(clipboard busy)";
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(::GlobalLock(data));
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+void SetClipboardText(const std::wstring& text) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::wmemcpy(static_cast<wchar_t*>(::GlobalLock(memory)), text.c_str(), text.size() + 1);
+    ::GlobalUnlock(memory);
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
+}
+}  // namespace
+
+class RowActionsTest : public SearchWindowTest {
+protected:
+    // A page of three rows on either tab: users 41..43 (42 is the signed-in user), or zones 7..9.
+    void ShowRows(bool users) {
+        Start(users);
+        if (users) {
+            SearchByNick(L"王", Users(41, 3));
+        } else {
+            Type(ids::EditZoneId, L"7");
+            Click(ids::Find);
+            AnswerZones(Zones(7, 3));
+        }
+        m_list = users ? ids::ListUser : ids::ListZone;
+    }
+    POINT RowPoint(int row, bool screen) {
+        RECT rc = {};
+        rc.left = LVIR_BOUNDS;
+        ::SendMessageW(Control(m_list), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc));
+        POINT pt = {rc.left + 20, (rc.top + rc.bottom) / 2};
+        if (screen)
+            ::ClientToScreen(Control(m_list), &pt);
+        return pt;
+    }
+    void DoubleClick(POINT pt) {
+        const LPARAM at = MAKELPARAM(pt.x, pt.y);
+        for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+            ::SendMessageW(Control(m_list), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+        Pump();
+    }
+    void OpenMenu(LPARAM at) {
+        ::SendMessageW(Control(m_list), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Control(m_list)), at);
+        Pump();
+    }
+    LPARAM ScreenAt(int row) {
+        const POINT pt = RowPoint(row, true);
+        return MAKELPARAM(pt.x, pt.y);
+    }
+    void PressCtrlC() {
+        BYTE keys[256];
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        ::SetKeyboardState(keys);
+        PressKey(m_list, 'C');
+        keys[VK_CONTROL] = 0;
+        ::SetKeyboardState(keys);
+    }
+    int m_list = 0;
+};
+
+TEST_F(RowActionsTest, DoubleClickAndEnterViewTheirRow) {
+    for (bool users : {true, false}) {
+        ShowRows(users);
+        DoubleClick(RowPoint(1, false));
+        PressKey(m_list, VK_RETURN);  // on the row the double-click selected
+        const HandlerCall view = users ? HandlerCall{"ViewUserInfo", 42, L"acc42"} : HandlerCall{"ViewZoneInfo", 8, L""};
+        std::vector<HandlerCall> views;
+        for (const HandlerCall& call : m_handler.calls)
+            if (call.op.rfind("View", 0) == 0)
+                views.push_back(call);
+        EXPECT_EQ(views, (std::vector<HandlerCall>{view, view})) << users;
+
+        m_handler.calls.clear();
+        DoubleClick(POINT{RowPoint(2, false).x, RowPoint(2, false).y + 60});  // below the last row
+        EXPECT_TRUE(m_handler.calls.empty()) << "empty space does nothing";
+        Stop();
+    }
+}
+
+TEST_F(RowActionsTest, MenuOffersTheRowsActionsAsTheButtonsDo) {
+    m_handler.friends = {43};
+    m_handler.memberships = {8};
+    const struct {
+        bool users;
+        int row;
+        const wchar_t* add;
+        bool addEnabled;
+        const wchar_t* copy;
+    } cases[] = {
+        {true, 0, L"加为好友", true, L"复制账号"},    // a stranger
+        {true, 1, L"加为好友", false, L"复制账号"},   // the user themself
+        {true, 2, L"加为好友", false, L"复制账号"},   // a friend
+        {false, 1, L"加入商圈", false, L"复制商圈ID"},  // a member
+        {false, 2, L"加入商圈", true, L"复制商圈ID"},
+    };
+    for (const auto& c : cases) {
+        ShowRows(c.users);
+        std::vector<std::wstring> texts;
+        std::vector<bool> enabled;
+        WhenMenuOpens read([&](HWND, HMENU menu) {
+            for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+                wchar_t text[32] = {};
+                ::GetMenuStringW(menu, i, text, 32, MF_BYPOSITION);
+                texts.push_back(text);
+                enabled.push_back(!(::GetMenuState(menu, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)));
+            }
+            ::EndMenu();
+        });
+        OpenMenu(ScreenAt(c.row));  // a right-click on the row
+        ASSERT_TRUE(read.Ran()) << "row " << c.row;
+        EXPECT_EQ(m_driver.SelectedRow(m_list), c.row) << "the right-click selected its row";
+        EXPECT_EQ(texts, (std::vector<std::wstring>{c.add, L"查看资料", L"", c.copy})) << c.row;
+        EXPECT_EQ(enabled.front(), c.addEnabled) << "row " << c.row;
+        EXPECT_EQ(enabled.front(), Enabled(ids::Add)) << "the menu's Add is the button's";
+        Stop();
+    }
+    // The keyboard opens it at the selected row, and only there; empty space opens nothing.
+    ShowRows(true);
+    for (int step = 0; step < 3; ++step) {
+        if (step == 1)
+            SelectRow(0);
+        WhenMenuOpens probe([](HWND, HMENU) { ::EndMenu(); });
+        OpenMenu(step == 2 ? MAKELPARAM(RowPoint(2, true).x, RowPoint(2, true).y + 60) : MAKELPARAM(-1, -1));
+        EXPECT_EQ(probe.Ran(), step == 1) << "step " << step;
+    }
+    EXPECT_TRUE(RecordedBoxes().empty());
+}
+
+TEST_F(RowActionsTest, CopyPutsTheAccountOrTheZoneIdOnTheClipboard) {
+    for (bool users : {true, false}) {
+        ShowRows(users);
+        SetClipboardText(L"before");
+        PressCtrlC();
+        EXPECT_EQ(ClipboardText(), L"before") << "no row selected";
+
+        WhenMenuOpens copy([](HWND menuWindow, HMENU) { ChooseItem(menuWindow, 2); });
+        OpenMenu(ScreenAt(2));
+        EXPECT_EQ(ClipboardText(), users ? L"acc43" : L"9") << "by the menu";
+        SelectRow(0);
+        PressCtrlC();
+        EXPECT_EQ(ClipboardText(), users ? L"acc41" : L"7") << "by Ctrl+C";
+
+        // Another program holds the clipboard: nothing is copied, nothing breaks.
+        SetClipboardText(L"theirs");
+        HANDLE opened = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread other([&] {
+            ::OpenClipboard(nullptr);
+            ::SetEvent(opened);
+            ::WaitForSingleObject(release, 10000);
+            ::CloseClipboard();
+        });
+        ::WaitForSingleObject(opened, 10000);
+        PressCtrlC();
+        ::SetEvent(release);
+        other.join();
+        ::CloseHandle(opened);
+        ::CloseHandle(release);
+        EXPECT_EQ(ClipboardText(), L"theirs");
+        EXPECT_TRUE(::IsWindowVisible(Dialog()));
+        Stop();
+    }
+}
+
+TEST_F(RowActionsTest, CutOffCellsShowTheirWholeTextInATip) {
+    ShowRows(true);
+    for (int list : {ids::ListUser, ids::ListZone}) {
+        const LRESULT style = ::SendMessageW(Control(list), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+        EXPECT_TRUE(style & LVS_EX_LABELTIP) << "list " << list;
+        EXPECT_TRUE(style & LVS_EX_FULLROWSELECT) << "list " << list;
+    }
+}
