@@ -189,6 +189,70 @@ bool ClickTabItem(HWND tab, int index) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Popup menus
+
+std::vector<MenuItem> MenuItems(HMENU menu) {
+    std::vector<MenuItem> items;
+    const int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        ::GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+        const UINT state = ::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        items.push_back({text, (state & (MF_GRAYED | MF_DISABLED)) == 0});
+    }
+    return items;
+}
+
+namespace {
+// The probe of the menu being waited for. A timer is the one thing that reaches us inside the
+// menu's loop; it carries no data, so the probe of this thread stands in a thread-local.
+struct MenuProbe {
+    const std::function<void(HWND, HMENU)>* inside = nullptr;
+    bool ran = false;
+    int ticks = 0;
+};
+thread_local MenuProbe* t_menuProbe = nullptr;
+
+void CALLBACK MenuProbeTick(HWND, UINT, UINT_PTR, DWORD) {
+    MenuProbe* probe = t_menuProbe;
+    if (!probe)
+        return;
+    HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
+    if (!probe->ran && menuWindow && ::IsWindowVisible(menuWindow)) {
+        probe->ran = true;
+        (*probe->inside)(menuWindow, reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
+    } else if (++probe->ticks > 250) {
+        ::EndMenu();
+    }
+}
+}  // namespace
+
+bool WithPopupMenu(const std::function<void()>& open, const std::function<void(HWND, HMENU)>& inside) {
+    MenuProbe probe;
+    probe.inside = &inside;
+    MenuProbe* const outer = t_menuProbe;
+    t_menuProbe = &probe;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &MenuProbeTick);
+    open();
+    ::KillTimer(nullptr, timer);
+    t_menuProbe = outer;
+    return probe.ran;
+}
+
+void ChooseMenuItem(HWND menuWindow, HMENU menu, int index) {
+    // Down from no item selected: the first press selects the first item, separators are skipped.
+    int presses = 0;
+    for (int i = 0; i <= index; ++i)
+        if (::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR)
+            continue;
+        else
+            ++presses;
+    for (int i = 0; i < presses; ++i)
+        ::PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageW(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
 // DialogDriver
 
 namespace {

@@ -95,6 +95,23 @@ void PostChars(HWND target, const std::wstring& text);
 bool ClickTabItem(HWND tab, int index);
 
 // ---------------------------------------------------------------------------------------------
+// Popup menus, which run a loop of their own
+
+struct MenuItem {
+    std::wstring text;  // empty for a separator
+    bool enabled = true;
+};
+std::vector<MenuItem> MenuItems(HMENU menu);
+
+// Runs open() (which opens a popup menu and returns when it closes) and, from inside the menu's
+// own loop, inside() once with the menu's window and handle; inside() may read the menu, take a
+// picture, choose an item (ChooseMenuItem) or close it (EndMenu). A menu still open after a few
+// seconds is closed. False when no menu opened.
+bool WithPopupMenu(const std::function<void()>& open, const std::function<void(HWND, HMENU)>& inside);
+// Chooses item `index` (separators count) of an open menu with the keyboard, as a user does.
+void ChooseMenuItem(HWND menuWindow, HMENU menu, int index);
+
+// ---------------------------------------------------------------------------------------------
 // A dialog, worked as a user works it
 
 class DialogDriver {

@@ -40,6 +40,7 @@ private:
     void NextPageFromCache();
     void RequeryPastCache();
     void AddFriend();
+    void RowMenu();
     void ZoneSearch();
     void BadZoneId();
     void NotSignedIn();
@@ -382,6 +383,39 @@ void Tour::AddFriend() {
     CheckEnabled(ctl::View, true, "查看资料 on the new friend");
 }
 
+// The context menu of a row, open over it: the row's actions and copying its account.
+void Tour::RowMenu() {
+    HWND list = m_search.Control(ctl::ListUser);
+    const int row = 1;
+    Require(Result::Check(m_search.RowCount(ctl::ListUser) > row, "no second row to open a menu on"));
+    RECT rc = {};
+    rc.left = LVIR_BOUNDS;
+    ::SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc));
+    POINT at = {rc.left + 30, (rc.top + rc.bottom) / 2};
+    ::ClientToScreen(list, &at);
+    std::vector<windriver::MenuItem> items;
+    const bool opened = windriver::WithPopupMenu(
+        [&] { ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y)); },
+        [&](HWND menuWindow, HMENU menu) {
+            items = windriver::MenuItems(menu);
+            // Inside the menu's loop nothing has been painted yet since it opened.
+            ::UpdateWindow(list);
+            ::UpdateWindow(menuWindow);
+            TakePicture();  // the window with the menu open over the row
+            ::EndMenu();
+        });
+    m_picture = false;
+    Require(Result::Check(opened, "a right-click on a row opened no menu"));
+    m_search.Settle();
+    Check(m_search.SelectedRow(ctl::ListUser) == row, "the right-click selected its row");
+    const wchar_t* const expected[] = {L"加为好友", L"查看资料", L"", L"复制账号"};
+    Check(items.size() == 4, "four items");
+    for (std::size_t i = 0; i < items.size() && i < 4; ++i)
+        Check(items[i].text == expected[i], "item " + std::to_string(i) + " \"" + Utf8(items[i].text) + "\"");
+    if (items.size() == 4)
+        Check(items[0].enabled == m_search.Enabled(ctl::Add), "加为好友 enabled as the button is");
+}
+
 void Tour::ZoneSearch() {
     Require(m_search.ClickTab(ctl::Tab, 1));
     Check(m_search.SelectedTab(ctl::Tab) == 1, "zones tab in front");
@@ -586,6 +620,7 @@ int Tour::Run() {
         {"NextPageFromCache", L"next-page-cache", &Tour::NextPageFromCache},
         {"RequeryPastCache", L"requery", &Tour::RequeryPastCache},
         {"AddFriend", L"add-friend", &Tour::AddFriend},
+        {"RowMenu", L"row-menu", &Tour::RowMenu},
         {"ZoneSearch", L"zone-search", &Tour::ZoneSearch},
         {"BadZoneId", L"bad-zone-id", &Tour::BadZoneId},
         {"NotSignedIn", L"not-signed-in", &Tour::NotSignedIn},

@@ -25,16 +25,6 @@ Expect Sends(Kind kind, std::wstring text) { return {true, kind, std::move(text)
 Expect SendsZone(std::uint64_t id) { return {true, Kind::ZoneByID, L"", id, 0xFFFF, L""}; }
 Expect Refused() { return {false, Kind::ZoneByID, L"", 0, 0xFFFF, L"请输入查询条件"}; }
 
-void PutOnClipboard(const std::wstring& text) {
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-    std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
-    ::GlobalUnlock(memory);
-    ::SetClipboardData(CF_UNICODETEXT, memory);
-    ::CloseClipboard();
-}
 }  // namespace
 
 class HostileInputTest : public SearchWindowTest {

@@ -5,71 +5,6 @@
 
 #include "SearchWindowFixture.h"
 
-namespace {
-// Runs `work` once with the popup menu of this thread as soon as one is up (from inside the
-// menu's own loop); dismisses any menu left open after a while.
-class WhenMenuOpens {
-public:
-    using Work = std::function<void(HWND menuWindow, HMENU menu)>;
-    explicit WhenMenuOpens(Work work) : m_work(std::move(work)) {
-        s_current = this;
-        m_timer = ::SetTimer(nullptr, 0, 20, &Tick);
-    }
-    ~WhenMenuOpens() {
-        ::KillTimer(nullptr, m_timer);
-        s_current = nullptr;
-    }
-    bool Ran() const { return m_ran; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        WhenMenuOpens* self = s_current;
-        if (!self)
-            return;
-        HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
-        if (!self->m_ran && menuWindow && ::IsWindowVisible(menuWindow)) {
-            self->m_ran = true;
-            self->m_work(menuWindow, reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
-        } else if (++self->m_ticks > 100) {
-            ::EndMenu();
-        }
-    }
-    static inline WhenMenuOpens* s_current = nullptr;
-    Work m_work;
-    UINT_PTR m_timer = 0;
-    int m_ticks = 0;
-    bool m_ran = false;
-};
-
-// Picks item `index` of an open menu with the keyboard, as a user does.
-void ChooseItem(HWND menuWindow, int index) {
-    for (int i = 0; i <= index; ++i)
-        ::PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
-    ::PostMessageW(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!::OpenClipboard(nullptr))
-        return L"(clipboard busy)";
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(::GlobalLock(data));
-        ::GlobalUnlock(data);
-    }
-    ::CloseClipboard();
-    return text;
-}
-
-void SetClipboardText(const std::wstring& text) {
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::wmemcpy(static_cast<wchar_t*>(::GlobalLock(memory)), text.c_str(), text.size() + 1);
-    ::GlobalUnlock(memory);
-    ::SetClipboardData(CF_UNICODETEXT, memory);
-    ::CloseClipboard();
-}
-}  // namespace
 
 class RowActionsTest : public SearchWindowTest {
 protected:
@@ -100,9 +35,14 @@ protected:
             ::SendMessageW(Control(m_list), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
         Pump();
     }
-    void OpenMenu(LPARAM at) {
-        ::SendMessageW(Control(m_list), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Control(m_list)), at);
+    // Opens the row menu (a right-click at a point, or the keyboard at -1, -1); true when a menu
+    // came up, with inside() run in it.
+    bool OpenMenu(LPARAM at, const std::function<void(HWND, HMENU)>& inside) {
+        const bool opened = windriver::WithPopupMenu(
+            [&] { ::SendMessageW(Control(m_list), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Control(m_list)), at); },
+            inside);
         Pump();
+        return opened;
     }
     LPARAM ScreenAt(int row) {
         const POINT pt = RowPoint(row, true);
@@ -157,23 +97,20 @@ TEST_F(RowActionsTest, MenuOffersTheRowsActionsAsTheButtonsDo) {
     };
     for (const auto& c : cases) {
         ShowRows(c.users);
-        std::vector<std::wstring> texts;
-        std::vector<bool> enabled;
-        WhenMenuOpens read([&](HWND, HMENU menu) {
-            for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
-                wchar_t text[32] = {};
-                ::GetMenuStringW(menu, i, text, 32, MF_BYPOSITION);
-                texts.push_back(text);
-                enabled.push_back(!(::GetMenuState(menu, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)));
-            }
+        std::vector<windriver::MenuItem> items;
+        const bool opened = OpenMenu(ScreenAt(c.row), [&](HWND, HMENU menu) {  // a right-click on the row
+            items = windriver::MenuItems(menu);
             ::EndMenu();
         });
-        OpenMenu(ScreenAt(c.row));  // a right-click on the row
-        ASSERT_TRUE(read.Ran()) << "row " << c.row;
+        ASSERT_TRUE(opened && items.size() == 4) << "row " << c.row;
+        std::vector<std::wstring> texts;
+        for (const auto& item : items)
+            texts.push_back(item.text);
         EXPECT_EQ(m_driver.SelectedRow(m_list), c.row) << "the right-click selected its row";
         EXPECT_EQ(texts, (std::vector<std::wstring>{c.add, L"查看资料", L"", c.copy})) << c.row;
-        EXPECT_EQ(enabled.front(), c.addEnabled) << "row " << c.row;
-        EXPECT_EQ(enabled.front(), Enabled(ids::Add)) << "the menu's Add is the button's";
+        EXPECT_EQ(items[0].enabled, c.addEnabled) << "row " << c.row;
+        EXPECT_EQ(items[0].enabled, Enabled(ids::Add)) << "the menu's Add is the button's";
+        EXPECT_TRUE(items[1].enabled && items[3].enabled) << "row " << c.row;
         Stop();
     }
     // The keyboard opens it at the selected row, and only there; empty space opens nothing.
@@ -181,9 +118,8 @@ TEST_F(RowActionsTest, MenuOffersTheRowsActionsAsTheButtonsDo) {
     for (int step = 0; step < 3; ++step) {
         if (step == 1)
             SelectRow(0);
-        WhenMenuOpens probe([](HWND, HMENU) { ::EndMenu(); });
-        OpenMenu(step == 2 ? MAKELPARAM(RowPoint(2, true).x, RowPoint(2, true).y + 60) : MAKELPARAM(-1, -1));
-        EXPECT_EQ(probe.Ran(), step == 1) << "step " << step;
+        const LPARAM at = step == 2 ? MAKELPARAM(RowPoint(2, true).x, RowPoint(2, true).y + 60) : MAKELPARAM(-1, -1);
+        EXPECT_EQ(OpenMenu(at, [](HWND, HMENU) { ::EndMenu(); }), step == 1) << "step " << step;
     }
     EXPECT_TRUE(RecordedBoxes().empty());
 }
@@ -191,19 +127,18 @@ TEST_F(RowActionsTest, MenuOffersTheRowsActionsAsTheButtonsDo) {
 TEST_F(RowActionsTest, CopyPutsTheAccountOrTheZoneIdOnTheClipboard) {
     for (bool users : {true, false}) {
         ShowRows(users);
-        SetClipboardText(L"before");
+        PutOnClipboard(L"before");
         PressCtrlC();
         EXPECT_EQ(ClipboardText(), L"before") << "no row selected";
 
-        WhenMenuOpens copy([](HWND menuWindow, HMENU) { ChooseItem(menuWindow, 2); });
-        OpenMenu(ScreenAt(2));
+        OpenMenu(ScreenAt(2), [](HWND menuWindow, HMENU menu) { windriver::ChooseMenuItem(menuWindow, menu, 3); });
         EXPECT_EQ(ClipboardText(), users ? L"acc43" : L"9") << "by the menu";
         SelectRow(0);
         PressCtrlC();
         EXPECT_EQ(ClipboardText(), users ? L"acc41" : L"7") << "by Ctrl+C";
 
         // Another program holds the clipboard: nothing is copied, nothing breaks.
-        SetClipboardText(L"theirs");
+        PutOnClipboard(L"theirs");
         HANDLE opened = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         std::thread other([&] {

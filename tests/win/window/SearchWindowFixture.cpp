@@ -1,5 +1,7 @@
 #include "SearchWindowFixture.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <ostream>
 
@@ -45,6 +47,29 @@ bool RecordingHandler::IsFriend(std::uint64_t id) {
 bool RecordingHandler::IsZoneMember(std::uint64_t id) {
     calls.push_back({"IsZoneMember", id, L""});
     return std::find(memberships.begin(), memberships.end(), id) != memberships.end();
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr))
+        return L"(clipboard busy)";
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(::GlobalLock(data));
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+void PutOnClipboard(const std::wstring& text) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
 }
 
 SearchWindowTest::SearchWindowTest()

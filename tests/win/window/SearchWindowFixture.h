@@ -63,6 +63,10 @@ struct ShownBox {
 // Message boxes go to a recorder for the life of the fixture.
 std::vector<ShownBox>& RecordedBoxes();
 
+// The clipboard's Unicode text, and putting some there, as another program would.
+std::wstring ClipboardText();
+void PutOnClipboard(const std::wstring& text);
+
 class SearchWindowTest : public ::testing::Test {
 protected:
     SearchWindowTest();
