@@ -1,5 +1,8 @@
 // Which controls each tab and view shows and enables, the pager, reset, tabs, Back, the radio
 // buttons and the Enter/Escape keys.
+#include <functional>
+#include <iterator>
+
 #include "SearchWindowFixture.h"
 
 TEST_F(SearchWindowTest, ResetLeavesBothFormsInTheirDefaultState) {
@@ -248,4 +251,41 @@ TEST_F(SearchWindowTest, ResultsForAWindowInTheBackgroundDoNotTakeTheKeyboard) {
     ::SetActiveWindow(Dialog());
     Pump();
     EXPECT_EQ(FocusedId(), ids::ListUser) << "the list takes the focus when the window comes back";
+}
+
+// Every path ends in drawing the session's view; drawing it again, as a stray result message
+// makes the window do, must change nothing a user could see.
+TEST_F(SearchWindowTest, DrawingTheSameViewAgainChangesNothing) {
+    const int controls[] = {ids::Tab, ids::RadioCompany, ids::RadioNick, ids::RadioAccount, ids::EditNick,
+                            ids::EditAccount, ids::EditCompany, ids::ListUser, ids::ListZone, ids::Back,
+                            ids::Find, ids::Close, ids::PrevPage, ids::NextPage, ids::Add, ids::View,
+                            ids::PageLabel, ids::EditZoneId, ids::EditZoneName, ids::ComboIndustry,
+                            ids::RadioZoneById, ids::RadioZoneByName};
+    const auto look = [&] {
+        std::wstring state = std::to_wstring(FocusedId());
+        for (int id : controls)
+            state += L"|" + std::to_wstring(Shown(id)) + std::to_wstring(Enabled(id)) + Text(id);
+        for (const std::wstring& row : FirstColumn(ids::ListUser))
+            state += L"|" + row;
+        return state;
+    };
+    const auto strayResult = [&] {
+        ::PostMessageW(Dialog(), WM_USER + 100, 0, 0);
+        Pump();
+    };
+    Start(true);
+    const std::function<void()> steps[] = {
+        [] {},
+        [&] { SendNickSearch(L"王"); },                 // busy from the form
+        [&] { AnswerUsers(Users(1, 10)); },            // page 1
+        [&] { Click(ids::NextPage); },                 // busy re-query
+        [&] { AnswerUsers(Users(11, 3)); SelectRow(1); },  // page 2, a row selected
+        [&] { ClickTab(1); },                          // the zones form
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        steps[i]();
+        const std::wstring before = look();
+        strayResult();
+        EXPECT_EQ(look(), before) << "step " << i;
+    }
 }
