@@ -15,12 +15,14 @@
 // waits for a running callback and cancels the rest) before it calls Abandon.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <iterator>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "ResultStore.h"
@@ -103,14 +105,32 @@ public:
         reply.kind = ReplyKind::Merged;
         std::size_t added = 0;
         auto next = batch.begin();
+        std::vector<Record> slice;
+        slice.reserve(kMergeSlice);
         while (next != batch.end()) {
+            // The records are copied before the lock is taken: the window thread waits only for
+            // their insertion, which moves them.
+            slice.clear();
+            try {
+                for (; slice.size() < kMergeSlice && next != batch.end(); ++next)
+                    slice.push_back(*next);
+            } catch (...) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                TakeBackLast(added);
+                throw;
+            }
+            // A window thread waiting for the lock goes first: this loop would otherwise take the
+            // lock straight back, slice after slice, before a waiter is woken.
+            while (m_windowWaiting.load(std::memory_order_acquire) > 0)
+                std::this_thread::yield();
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_generation != reply.generation) {
                 TakeBackLast(added);
                 return reply;
             }
             try {
-                next = AppendRecords(m_store, next, batch.end(), kMergeSlice, added);
+                AppendRecords(m_store, std::make_move_iterator(slice.begin()),
+                              std::make_move_iterator(slice.end()), kMergeSlice, added);
             } catch (...) {
                 TakeBackLast(added);
                 throw;
@@ -128,25 +148,25 @@ public:
 
     // Whether this tab is the one in front; batches for a tab behind are not merged.
     void SetShown(bool shown) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         m_shown = shown;
     }
 
     // A query of this tab was sent; the tab is busy until its answer is taken or it is abandoned.
     void BeginQuery() {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         m_inFlight = true;
     }
 
     bool QueryInFlight() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         return m_inFlight;
     }
 
     // Back or reset: the search is over. Its records, page and count go, and no reply of it will
     // be taken.
     void Abandon() {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         NewGeneration();
         m_store.clear();
         m_page = 0;
@@ -157,12 +177,12 @@ public:
     // The query in flight can no longer be answered (its command was replaced), but the records
     // shown stay.
     void CancelQuery() {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         NewGeneration();
     }
 
     ReplyFate Take(const TabReply& reply) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         if (reply.generation != m_generation)
             return ReplyFate::Stale;
         if (!m_inFlight)
@@ -175,7 +195,7 @@ public:
     // caller keeps) was full and the store holds records beyond it; otherwise the page shown is
     // shown again (filled up, if records came). So a page is never left for an empty one.
     bool AdvanceFrom(int rowsShown) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         const std::size_t next = (static_cast<std::size_t>(m_page) + 1) * kResultRowsPerPage;
         if (rowsShown != kPageSize || m_store.size() <= next)
             return false;
@@ -185,7 +205,7 @@ public:
     }
 
     void PreviousPage() {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         if (m_page == 0)
             return;
         m_first = std::prev(m_first, kPageSize);
@@ -193,7 +213,7 @@ public:
     }
 
     NextStep Next() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         return (static_cast<std::size_t>(m_page) + 1) * kResultRowsPerPage < m_store.size()
                    ? NextStep::FromCache
                    : NextStep::FromServer;
@@ -202,7 +222,7 @@ public:
     // Copies of the records on the page shown, at most ten. The walk starts at the page, so it
     // costs the page's rows whatever the page's position in the store.
     std::vector<Record> PageRecords() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         std::vector<Record> rows;
         rows.reserve(kResultRowsPerPage);
         auto it = FirstOfPage();
@@ -213,7 +233,7 @@ public:
 
     // How many records the page shown holds now, at most ten.
     int RowsOnPage() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         int rows = 0;
         for (auto it = FirstOfPage(); rows < kPageSize && it != m_store.end(); ++it)
             ++rows;
@@ -222,7 +242,7 @@ public:
 
     // A copy of the record in row `row` of the page shown; none when the row holds no record.
     std::optional<Record> RecordAtRow(int row) const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         if (row < 0 || row >= kPageSize)
             return std::nullopt;
         auto it = FirstOfPage();
@@ -236,7 +256,7 @@ public:
     // Previous while above the first page; Next while the cache holds rows beyond this page, or
     // this page is not empty and the last batch brought something new (the server may have more).
     PagerState Pager() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         const std::size_t n = m_store.size();
         const std::size_t shownFrom = static_cast<std::size_t>(m_page) * kResultRowsPerPage;
         PagerState pager;
@@ -248,30 +268,47 @@ public:
     }
 
     int Page() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         return m_page;
     }
     int NewCount() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         return m_newCount;
     }
     std::size_t Size() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         return m_store.size();
     }
     std::uint64_t Generation() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         return m_generation;
     }
     // Every identifier in arrival order, for checks of the store's invariants.
     template <class Fn>
     void ForEachRecord(Fn fn) const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        WindowLock lock(*this);
         for (const Record& record : m_store)
             fn(record);
     }
 
 private:
+    // The window thread's hold of the lock: it says that it is waiting, so that a merge lets it
+    // in between two slices.
+    class WindowLock {
+    public:
+        explicit WindowLock(const TabResults& results) : m_results(results) {
+            m_results.m_windowWaiting.fetch_add(1, std::memory_order_acq_rel);
+            m_results.m_mutex.lock();
+            m_results.m_windowWaiting.fetch_sub(1, std::memory_order_acq_rel);
+        }
+        ~WindowLock() { m_results.m_mutex.unlock(); }
+        WindowLock(const WindowLock&) = delete;
+        WindowLock& operator=(const WindowLock&) = delete;
+
+    private:
+        const TabResults& m_results;
+    };
+
     // Records merged per hold of the lock.
     static constexpr std::size_t kMergeSlice = 256;
 
@@ -304,6 +341,7 @@ private:
 
     std::mutex m_mergeMutex;  // taken before m_mutex, by Receive only
     mutable std::mutex m_mutex;
+    mutable std::atomic<int> m_windowWaiting{0};  // window threads waiting for m_mutex
     Set m_store;
     int m_page = 0;
     typename Set::const_iterator m_first;  // first record of the page shown, when m_page > 0
