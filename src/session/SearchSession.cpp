@@ -73,13 +73,21 @@ void SearchSession::RowsChanged(SearchTab tab) {
     state.addAllowed = false;
 }
 
+void SearchSession::RenewCommand() {
+    // A command that never sent a query has no reply to come: it can stay.
+    if (!m_sentSinceRenewal)
+        return;
+    m_host.RenewCommand();
+    m_sentSinceRenewal = false;
+}
+
 void SearchSession::AbandonSearch(SearchTab tab) {
     // First a new generation, so that a merge running on the protocol thread stops at its next
     // slice and the command's destructor does not wait for all of it; then the command; and only
     // after the old command is gone the final Abandon, so that a reply it delivered meanwhile is
     // stamped with a generation that ends here. The other tab keeps its records.
     CancelQueries();
-    m_host.RenewCommand();
+    RenewCommand();
     WithResults(tab, [](auto& results) { results.Abandon(); });
     WithResults(tab == SearchTab::Users ? SearchTab::Zones : SearchTab::Users,
                 [](auto& results) { results.CancelQuery(); });
@@ -89,7 +97,7 @@ void SearchSession::AbandonSearch(SearchTab tab) {
 
 void SearchSession::AbandonAllSearches() {
     CancelQueries();
-    m_host.RenewCommand();
+    RenewCommand();
     for (SearchTab tab : {SearchTab::Users, SearchTab::Zones}) {
         WithResults(tab, [](auto& results) { results.Abandon(); });
         StateOf(tab).rowsShown = 0;
@@ -141,6 +149,8 @@ std::optional<SearchBox> SearchSession::Send(const SearchCriteria& criteria) {
     const FindDecision decision = DecideFind(m_front, criteria);
     if (!decision.query)
         return decision.refusal;
+    // Whatever the code says, the command may have taken the query.
+    m_sentSinceRenewal = true;
     switch (m_host.Send(*decision.query)) {
     case QZP::CE_OK:
         WithResults(m_front, [](auto& results) { results.BeginQuery(); });

@@ -165,6 +165,8 @@ private:
     // beyond it; otherwise the page shown is filled up with what came.
     void ShowPage(SearchTab tab, bool advance);
     void RowsChanged(SearchTab tab);
+    // Has the host replace the command, if this one sent anything.
+    void RenewCommand();
     void AbandonSearch(SearchTab tab);
     void AbandonAllSearches();
     void SetFront(SearchTab tab);
@@ -180,5 +182,6 @@ private:
     // button and leaves its caption as it was.
     SearchTab m_actionsTab = SearchTab::Users;
     int m_modalDepth = 0;
+    bool m_sentSinceRenewal = false;
     std::uint64_t m_presentation = 0;
 };
