@@ -11,6 +11,16 @@ SEARCH_PACKAGES=(cmake make g++ libboost-dev googletest libgtest-dev libgmock-de
 SEARCH_PACKAGES+=(clang libclang-rt-dev)
 # The Chinese locale the Wine programs run in (cmake/wine-session generates it).
 SEARCH_PACKAGES+=(locales)
+# Every preset builds with Ninja through ccache (CMakePresets.json).
+SEARCH_PACKAGES+=(ninja-build ccache)
+
+# The compiler cache lives outside the clone (ccache's own default, ~/.cache/ccache, unless
+# CCACHE_DIR says otherwise), so that a new clone on the same machine starts warm. Paths under the
+# clone are hashed relative to it, and the build folder is left out of the hash, so that a clone
+# in another folder hits the objects another clone compiled. (Their debug information may then
+# name that other clone's folder.)
+export CCACHE_BASEDIR="$ROOT"
+export CCACHE_NOHASHDIR=1
 
 log() { printf '%s\n' "$*" >&2; }
 
@@ -42,10 +52,27 @@ ensure_packages() {
 build_preset() {
   local preset=$1 dir="$ROOT/build/$1"
   mkdir -p "$ROOT/build"
+  forget_other_generator "$dir" Ninja
   cmake --preset "$preset" -S "$ROOT" >"$ROOT/build/$preset.configure.log" 2>&1 ||
     { log "configure $preset failed:"; tail -30 "$ROOT/build/$preset.configure.log" >&2; return 1; }
   cmake --build "$dir" -j"$(build_jobs)" >"$ROOT/build/$preset.build.log" 2>&1 ||
     { log "build $preset failed:"; grep -E -m 20 -B2 -A6 'error|Error' "$ROOT/build/$preset.build.log" >&2; return 1; }
+}
+
+# forget_other_generator DIR GENERATOR [KEEP...]: CMake refuses to configure a tree with another
+# generator than the one that made it (trees of older checkouts were made with make), so such a
+# tree is emptied, all but the entries named KEEP (default: the Wine prefix, slow to make and
+# independent of the build).
+forget_other_generator() {
+  local dir=$1 want=$2 made keep=() name
+  shift 2
+  [ $# -gt 0 ] || set -- wineprefix
+  [ -f "$dir/CMakeCache.txt" ] || return 0
+  made=$(sed -n 's/^CMAKE_GENERATOR:INTERNAL=//p' "$dir/CMakeCache.txt")
+  [ "$made" = "$want" ] && return 0
+  log "making ${dir#$ROOT/} anew: it was made with ${made:-another generator}, not $want"
+  for name in "$@"; do keep+=(! -name "$name"); done
+  find "$dir" -mindepth 1 -maxdepth 1 "${keep[@]}" -exec rm -rf {} +
 }
 
 # At most two compilers at once: the machines are shared and have two cores.
