@@ -118,6 +118,7 @@ private:
                                    LPARAM lParam, LRESULT* pResult);
     void NameControls();
     void FollowContrastScheme();
+    void PassSysColorChange();
     void DrawSeparatorForScheme();
 
     // The forms as the user left them.

@@ -100,10 +100,7 @@ bool CSearchDlg::HighContrastColour(CCmdTarget* pTarget, const AFX_MSGMAP_ENTRY&
 }
 
 LRESULT CSearchDlg::OnSysColorChange(WPARAM wParam, LPARAM lParam) {
-    // Only top-level windows hear of new system colours; the common controls (the tab control,
-    // the lists) keep painting with the ones they have until their parent passes the news on.
-    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
-        ::SendMessageW(hChild, WM_SYSCOLORCHANGE, 0, 0);
+    PassSysColorChange();
     FollowContrastScheme();
     UpdateUI();
     return DefWindowProc(WM_SYSCOLORCHANGE, wParam, lParam);
@@ -122,6 +119,14 @@ LRESULT CSearchDlg::OnDestroyWindow(WPARAM wParam, LPARAM lParam) {
     m_bHighContrast = false;
     DrawSeparatorForScheme();
     return DefWindowProc(WM_DESTROY, wParam, lParam);
+}
+
+// Only top-level windows hear of new system colours; the common controls (the tab control, the
+// lists) keep painting with the ones they took when they last heard, until their parent passes the
+// news on.
+void CSearchDlg::PassSysColorChange() {
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+        ::SendMessageW(hChild, WM_SYSCOLORCHANGE, 0, 0);
 }
 
 // Reads the scheme and colours the lists and the separator by it. The lists take the scheme's
@@ -151,6 +156,9 @@ void CSearchDlg::FollowContrastScheme() {
     // itself drops visual styles under a high-contrast scheme, not every system does. L" "
     // matches no style (an empty string does not work everywhere); null gives the style back.
     if (on != m_bHighContrast) {
+        // A window opened under the scheme: the common controls may still hold the colours of
+        // before it, when no window of theirs was there to hear of the change.
+        PassSysColorChange();
         const HWND styled[] = {
             m_tab.GetSafeHwnd(),
             m_listUser.GetSafeHwnd(),
