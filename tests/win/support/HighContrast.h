@@ -1,15 +1,12 @@
 // A high-contrast scheme on the test desktop, as a user turns one on: the flag that
-// SystemParametersInfo(SPI_GETHIGHCONTRAST) reports and the scheme's system colours, each change
-// announced to the windows the way the system announces it (WM_SYSCOLORCHANGE from SetSysColors,
-// then WM_SETTINGCHANGE with SPI_SETHIGHCONTRAST). Everything is put back, and announced again,
-// when the scope ends.
+// SystemParametersInfo(SPI_GETHIGHCONTRAST) reports and the scheme's system colours, announced as
+// the system announces them (WM_SYSCOLORCHANGE from SetSysColors, then WM_SETTINGCHANGE with
+// SPI_SETHIGHCONTRAST); put back and announced again when the scope ends.
 //
-// Wine keeps no high-contrast flag: it answers SPI_GETHIGHCONTRAST with no flags whatever was
-// asked, and fails SPI_SETHIGHCONTRAST with ERROR_INVALID_SPI_VALUE; nor does it read one from the
-// registry. Where the system refuses the flag, the scope answers that one question itself for the
-// module that asks it: it takes the module's import of SystemParametersInfoW (its slot in the
-// module's import address table) for the life of the scope, and passes every other question on.
-// The colours are the system's own either way (SetSysColors, which Wine keeps for the session).
+// Wine keeps no high-contrast flag: it answers SPI_GETHIGHCONTRAST with no flags, fails
+// SPI_SETHIGHCONTRAST with ERROR_INVALID_SPI_VALUE and reads no registry value for it. Where the
+// system refuses the flag, the scope answers that one question itself for the module that asks it,
+// through the module's import of SystemParametersInfoW, and passes every other question on.
 #pragma once
 
 #include <windows.h>

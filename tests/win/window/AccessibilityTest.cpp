@@ -45,39 +45,25 @@ std::wstring Spoken(IAccessible& object) {
     return spoken;
 }
 
-struct Answer {
-    const char* call;
-    HRESULT hr;
-    bool mustAnswer;  // a live control's object answers it with S_OK
-};
-
-// Every question a screen reader asks of an object about itself, with what each answered.
-std::vector<Answer> AskEverything(IAccessible& object) {
+// What each question a screen reader asks of an object about itself answered.
+std::vector<HRESULT> AskEverything(IAccessible& object) {
     const VARIANT self = Self();
-    BSTR name = nullptr, value = nullptr, action = nullptr;
-    VARIANT role, state, first, hit, focus;
-    for (VARIANT* v : {&role, &state, &first, &hit, &focus}) ::VariantInit(v);
+    BSTR text = nullptr;
+    VARIANT out[5];
+    for (VARIANT& v : out) ::VariantInit(&v);
     IDispatch* parent = nullptr;
-    long count = 0, x = 0, y = 0, w = 0, h = 0;
+    long n = 0;
     HWND hWnd = nullptr;
     IOleWindow* window = nullptr;
     const HRESULT hasWindow = object.QueryInterface(kIID_IOleWindow, reinterpret_cast<void**>(&window));
-    std::vector<Answer> answers = {
-        {"get_accName", object.get_accName(self, &name), true},
-        {"get_accValue", object.get_accValue(self, &value), false},
-        {"get_accRole", object.get_accRole(self, &role), true},
-        {"get_accState", object.get_accState(self, &state), true},
-        {"get_accDefaultAction", object.get_accDefaultAction(self, &action), false},
-        {"get_accParent", object.get_accParent(&parent), false},
-        {"get_accChildCount", object.get_accChildCount(&count), false},
-        {"accLocation", object.accLocation(&x, &y, &w, &h, self), false},
-        {"accNavigate", object.accNavigate(NAVDIR_FIRSTCHILD, self, &first), false},
-        {"accHitTest", object.accHitTest(0, 0, &hit), false},
-        {"get_accFocus", object.get_accFocus(&focus), false},
-        {"IOleWindow::GetWindow", SUCCEEDED(hasWindow) ? window->GetWindow(&hWnd) : hasWindow, true},
+    const std::vector<HRESULT> answers = {
+        object.get_accValue(self, &text), object.get_accRole(self, &out[0]), object.get_accState(self, &out[1]),
+        object.get_accParent(&parent),     object.get_accChildCount(&n),     object.accLocation(&n, &n, &n, &n, self),
+        object.accNavigate(NAVDIR_FIRSTCHILD, self, &out[2]), object.accHitTest(0, 0, &out[3]),
+        object.get_accFocus(&out[4]),      SUCCEEDED(hasWindow) ? window->GetWindow(&hWnd) : hasWindow,
     };
-    for (BSTR text : {name, value, action}) ::SysFreeString(text);
-    for (VARIANT* v : {&role, &state, &first, &hit, &focus}) ::VariantClear(v);
+    ::SysFreeString(text);
+    for (VARIANT& v : out) ::VariantClear(&v);
     if (parent) parent->Release();
     if (window) window->Release();
     return answers;
@@ -141,33 +127,26 @@ TEST_F(SearchWindowTest, AnObjectHeldAfterItsWindowIsGoneAnswersOnlyErrors) {
     const struct {
         const char* how;
         std::function<void()> go;
-        bool gone;
+        const char* spoken;
     } ways[] = {
-        {"closed", [&] { Click(ids::Close); }, false},
-        {"stopped", [&] { Stop(); }, true},
-        {"its Search deleted", [&] { m_search.reset(); Pump(); }, true},
+        {"closed", [&] { Click(ids::Close); }, "按公司查询"},
+        {"stopped", [&] { Stop(); }, nullptr},
+        {"its Search deleted", [&] { m_search.reset(); Pump(); }, nullptr},
     };
     for (const auto& way : ways) {
-        if (!m_search) m_search = std::make_unique<Search>(m_transmit.get(), &m_handler);
         Start(true);
-        // An input named by the module, and a list, whose standard object has children of its own.
-        AccessiblePtr edit = ClientObject(Control(ids::EditCompany));
-        AccessiblePtr list = ClientObject(Control(ids::ListUser));
+        // An input the module names, and a list, whose standard object has children of its own.
+        AccessiblePtr edit = ClientObject(Control(ids::EditCompany)), list = ClientObject(Control(ids::ListUser));
         ASSERT_TRUE(edit && list) << way.how;
         way.go();
-
+        const std::string disconnected = "(error " + std::to_string(RPC_E_DISCONNECTED) + ")";
+        EXPECT_EQ(windriver::Utf8(Spoken(*edit)), way.spoken ? way.spoken : disconnected) << way.how;
         for (IAccessible* object : {edit.get(), list.get()}) {
-            for (const Answer& answer : AskEverything(*object)) {
-                if (way.gone) {
-                    EXPECT_TRUE(FAILED(answer.hr)) << way.how << ": " << answer.call << " answered " << answer.hr;
-                } else if (answer.mustAnswer) {
-                    EXPECT_EQ(answer.hr, S_OK) << way.how << ": " << answer.call;
-                }
-            }
+            const std::vector<HRESULT> answers = AskEverything(*object);
+            for (std::size_t i = 0; i < answers.size() && !way.spoken; ++i)
+                EXPECT_TRUE(FAILED(answers[i])) << way.how << ": question " << i << " answered " << answers[i];
         }
-        EXPECT_EQ(windriver::Utf8(Spoken(*edit)), way.gone ? "(error " + std::to_string(RPC_E_DISCONNECTED) + ")" : "按公司查询")
-            << way.how;
-        // Released last, after the window went: nothing of it is touched.
+        // Released after the window went: nothing of it is touched.
         edit.reset();
         list.reset();
         if (m_search) Stop();
