@@ -22,7 +22,7 @@ std::wstring CaptionOf(const CWnd& control) {
     return text.str();
 }
 
-// The separator's place in the dialog's client area.
+// A control's place in its parent's client area.
 RECT PlaceOf(const CWnd& control) {
     RECT rc = {};
     control.GetWindowRect(&rc);
