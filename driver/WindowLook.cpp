@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "WindowPicture.h"
 
@@ -57,6 +59,33 @@ Result TextIsCrisp(HWND window, HWND control, const RECT& area, double minContra
     if (contrast < minContrast) return Result::Failed(std::string("faint text: ") + measures);
     if (ink.halftones * 10 > ink.pixels) return Result::Failed(std::string("smeared text: ") + measures);
     return Result::Ok();
+}
+
+Result DrawnOnlyIn(HWND window, const std::vector<std::uint32_t>& colours) {
+    Picture picture;
+    if (!CaptureWindow(window, picture)) return Result::Failed("the window is not shown");
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    // The client area's corner in the picture, which starts at the window's outer corner.
+    POINT corner = {0, 0};
+    ::ClientToScreen(window, &corner);
+    RECT outer = {};
+    ::GetWindowRect(window, &outer);
+    const RECT area = {corner.x - outer.left, corner.y - outer.top, 0, 0};
+    std::map<std::uint32_t, std::pair<int, POINT>> others;
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            const std::uint32_t p = picture.At(area.left + x, area.top + y);
+            if (std::find(colours.begin(), colours.end(), p) != colours.end()) continue;
+            auto& seen = others[p];
+            if (seen.first++ == 0) seen.second = {x, y};
+        }
+    }
+    std::string faults;
+    for (const auto& [colour, seen] : others)
+        faults += " " + Hex(colour) + " (" + std::to_string(seen.first) + " pixels, the first at " +
+                  std::to_string(seen.second.x) + "," + std::to_string(seen.second.y) + ");";
+    return Result::Check(faults.empty(), "drawn in other colours:" + faults);
 }
 
 RECT ListCellRect(HWND list, int row, int column) {

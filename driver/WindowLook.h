@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "WindowDriver.h"
@@ -21,6 +22,11 @@ Result LabelsSitOnTheirBackground(HWND window, const std::vector<int>& labelIds)
 // text), and at most a tenth of its pixels are halftones (smoothing's grey edges, which at 12
 // pixels turn thin strokes to a pale smear).
 Result TextIsCrisp(HWND window, HWND control, const RECT& area, double minContrast = 7.0);
+
+// Every pixel of the window's client area is one of `colours` (0xRRGGBB): nothing in it is drawn in
+// a colour of its own. Fails naming each other colour, how many pixels have it and where the first
+// of them is (in the window's client coordinates).
+Result DrawnOnlyIn(HWND window, const std::vector<std::uint32_t>& colours);
 
 // The rectangle of a list's cell in the list's client coordinates.
 RECT ListCellRect(HWND list, int row, int column);

@@ -4,6 +4,18 @@
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CSearchDlg, CCommonSkinDialog)
+    // Display settings: a new DPI lays the window out again, a new scheme recolours it (and while a
+    // high-contrast scheme is on, the window's colour messages answer with its colours).
+    ON_MESSAGE(WM_DPICHANGED, &CSearchDlg::OnDpiChanged)
+    ON_MESSAGE(WM_SYSCOLORCHANGE, &CSearchDlg::OnSysColorChange)
+    ON_MESSAGE(WM_SETTINGCHANGE, &CSearchDlg::OnSettingChange)
+    ON_MESSAGE(WM_DESTROY, &CSearchDlg::OnDestroyWindow)
+    {WM_CTLCOLORDLG, 0, 0, 0, &CSearchDlg::HighContrastColour},
+    {WM_CTLCOLORSTATIC, 0, 0, 0, &CSearchDlg::HighContrastColour},
+    {WM_CTLCOLORBTN, 0, 0, 0, &CSearchDlg::HighContrastColour},
+    {WM_CTLCOLOREDIT, 0, 0, 0, &CSearchDlg::HighContrastColour},
+    {WM_CTLCOLORLISTBOX, 0, 0, 0, &CSearchDlg::HighContrastColour},
+
     ON_BN_CLICKED(IDC_BTN_FIND, &CSearchDlg::OnFind)
     ON_BN_CLICKED(IDC_BTN_BACK, &CSearchDlg::OnBack)
     ON_BN_CLICKED(IDC_BTN_CLOSE, &CSearchDlg::OnCloseButton)

@@ -106,6 +106,24 @@ private:
     void FillIndustries();
     void PlaceControls(const LayoutScale& scale);
     void SizeWindow(const LayoutScale& scale);
+    // The steps that depend on the DPI, run again when it changes.
+    void SizeTabItems(const LayoutScale& scale);
+    void SizeListColumns(const LayoutScale& scale);
+    void ApplyTemplateFont(UINT nDpi);
+    void KeepLayoutOnDpiChange();
+
+    // Screen readers, high-contrast schemes and DPI changes (SearchDlgAccess.cpp; the DPI change
+    // runs the layout steps of OnInitDialog, in SearchDlgInit.cpp).
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroyWindow(WPARAM wParam, LPARAM lParam);
+    static bool HighContrastColour(CCmdTarget* pTarget, const AFX_MSGMAP_ENTRY& entry, WPARAM wParam,
+                                   LPARAM lParam, LRESULT* pResult);
+    void NameControls();
+    void FollowContrastScheme();
+    void PassSysColorChange();
+    void DrawSeparatorForScheme();
 
     // The forms as the user left them.
     SearchCriteria ReadCriteria() const;
@@ -181,6 +199,19 @@ private:
     std::uint64_t m_renderedRows[2] = {~0ull, ~0ull};
     std::uint64_t m_renderedPresentation = ~0ull;
     int m_nFilling = 0;  // a list is being filled: its notifications are ours, not the user's
+
+    // High contrast and DPI: whether the window follows a high-contrast scheme; the colours the
+    // lists had before it; the separator's own bitmap while a line of the scheme's colour stands
+    // in; the DPI of the template's font and the copy of it made for another DPI.
+    struct ListColours {
+        COLORREF background, text, textBackground;
+    };
+    bool m_bHighContrast = false;
+    ListColours m_skinListColours[2] = {};
+    HBITMAP m_hSeparatorBitmap = nullptr;
+    bool m_bSeparatorLine = false;
+    UINT m_nTemplateFontDpi = USER_DEFAULT_SCREEN_DPI;
+    CFont m_templateFont;
 
     // Where the callbacks post. Set before the mailbox opens and read only under its lock.
     HWND m_hWndResults = nullptr;

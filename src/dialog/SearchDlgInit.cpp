@@ -1,4 +1,5 @@
-// OnInitDialog: binding, skin keys, font, lists, tabs, the industry box and the pixel layout.
+// OnInitDialog: binding, skin keys, font, lists, tabs, the industry box and the pixel layout; and
+// the same layout again when the window's DPI changes.
 //
 // Every figure of the layout is given for 96 DPI and scaled by the window's DPI: at 96 each one
 // comes out exactly as given, and at 144 (150 %) the window, its font, its controls and its
@@ -48,6 +49,25 @@ constexpr int kBackX = 93;
 
 constexpr int RowY(int row) { return kFormRowTop + row * kFormRowPitch; }
 
+// The lists' columns in the order they are inserted, each at position 0, so that they read left to
+// right in the opposite order and column index equals subitem index.
+struct ListColumn {
+    const wchar_t* heading;
+    int width;
+    int subItem;
+};
+constexpr ListColumn kUserColumns[] = {
+    {search_text::kColCompany, 80, 3},
+    {search_text::kColState, 80, 2},
+    {search_text::kColNickname, 80, 1},
+    {search_text::kColAccount, 100, 0},
+};
+constexpr ListColumn kZoneColumns[] = {
+    {search_text::kColIndustry, 80, 2},
+    {search_text::kColZoneName, 80, 1},
+    {search_text::kColZoneId, 180, 0},
+};
+
 // The window's DPI: what a DPI-aware client's window is drawn at, and 96 in a client that is not
 // (the system then stretches the whole window itself). Systems before Windows 10 have no
 // per-window DPI; their one DPI is the screen's.
@@ -75,15 +95,15 @@ int CSearchDlg::LayoutScale::operator()(int nPixelsAt96) const {
 
 BOOL CSearchDlg::OnInitDialog() {
     CSkinDialog::OnInitDialog();
-    const LayoutScale scale(WindowDpi(m_hWnd));
+    m_nTemplateFontDpi = WindowDpi(m_hWnd);
+    const LayoutScale scale(m_nTemplateFontDpi);
 
     CreateDialogFont(scale);
     SetWindowIcons();
     BindTab();
     // The page label gets its skin before it is bound; the control keeps it until then.
     m_staticPage.SetSkinKey(PageLabelSkin());
-    m_tab.SetItemSize(scale(kTabItemWidth), scale(kTabItemHeight));
-    m_tab.SetMinTabWidth(scale(kTabItemWidth));
+    SizeTabItems(scale);
     BindControls();
     m_comboIndustry.SetSkinKey(IndustryBoxSkin());
     m_groupExact.SetSkinKey(GroupBoxSkin());
@@ -94,11 +114,70 @@ BOOL CSearchDlg::OnInitDialog() {
     FillIndustries();
     PlaceControls(scale);
     SizeWindow(scale);
+    KeepLayoutOnDpiChange();
+    NameControls();
+    FollowContrastScheme();
 
     m_hWndResults = m_hWnd;
     m_session.OpenMailbox();
     // The dialog manager leaves the focus alone; the view decides where it goes (UpdateControls).
     return FALSE;
+}
+
+// A display of another DPI (the window moved to it, or the user changed its scale): the same
+// steps as OnInitDialog lay the window out at the new DPI, and it takes the rectangle the system
+// suggests for it.
+LRESULT CSearchDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const UINT dpi = LOWORD(wParam);  // the same across as down
+    const LayoutScale scale(dpi);
+    // The controls let go of the old font before it is deleted.
+    const HFONT hOldFont = m_font.Detach();
+    CreateDialogFont(scale);
+    ApplyDialogFont();
+    if (hOldFont)
+        ::DeleteObject(hOldFont);
+    ApplyTemplateFont(dpi);
+    SizeTabItems(scale);
+    SizeListColumns(scale);
+    PlaceControls(scale);
+    DrawSeparatorForScheme();
+    if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam)) {
+        SetWindowPos(nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
+}
+
+// The company radio and edit, the criteria heading and the group box draw with the template's
+// font, which the dialog manager made at the DPI the window was created at. At another DPI they
+// get a copy of it at that DPI; back at the first, the template's own font again.
+void CSearchDlg::ApplyTemplateFont(UINT nDpi) {
+    HFONT hFont = GetFont();
+    CFont scaled;
+    LOGFONTW lf = {};
+    if (hFont && nDpi != m_nTemplateFontDpi && ::GetObjectW(hFont, sizeof(lf), &lf) == sizeof(lf)) {
+        lf.lfHeight = ::MulDiv(lf.lfHeight, static_cast<int>(nDpi), static_cast<int>(m_nTemplateFontDpi));
+        scaled.Attach(::CreateFontIndirectW(&lf));
+        if (scaled.GetSafeHandle())
+            hFont = scaled.GetSafeHandle();
+    }
+    for (CWnd* pControl : {static_cast<CWnd*>(&m_radioCompany), static_cast<CWnd*>(&m_editCompany),
+                           static_cast<CWnd*>(&m_staticCriteria), static_cast<CWnd*>(&m_groupExact)})
+        pControl->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(hFont), TRUE);
+    // The copy the controls had before is theirs no longer.
+    m_templateFont.DeleteObject();
+    m_templateFont.Attach(scaled.Detach());
+}
+
+// Under the per-monitor DPI awareness of later systems the dialog manager would also scale the
+// window, its fonts and its controls on a DPI change; this window lays itself out.
+void CSearchDlg::KeepLayoutOnDpiChange() {
+    using SetDialogDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+    static const auto setDialogDpiChangeBehavior = reinterpret_cast<SetDialogDpiChangeBehaviorFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+    constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+    if (setDialogDpiChangeBehavior)
+        setDialogDpiChangeBehavior(m_hWnd, kDisableAll, kDisableAll);
 }
 
 void CSearchDlg::CreateDialogFont(const LayoutScale& scale) {
@@ -200,19 +279,27 @@ void CSearchDlg::ApplyDialogFont() {
         pControl->SetFont(&m_font, TRUE);
 }
 
+void CSearchDlg::SizeTabItems(const LayoutScale& scale) {
+    m_tab.SetItemSize(scale(kTabItemWidth), scale(kTabItemHeight));
+    m_tab.SetMinTabWidth(scale(kTabItemWidth));
+}
+
 void CSearchDlg::BuildListColumns(const LayoutScale& scale) {
-    // Every column goes in at position 0, so they read left to right in the opposite order and
-    // column index equals subitem index.
-    m_listUser.InsertColumn(0, search_text::kColCompany, LVCFMT_LEFT, scale(80), 3);
-    m_listUser.InsertColumn(0, search_text::kColState, LVCFMT_LEFT, scale(80), 2);
-    m_listUser.InsertColumn(0, search_text::kColNickname, LVCFMT_LEFT, scale(80), 1);
-    m_listUser.InsertColumn(0, search_text::kColAccount, LVCFMT_LEFT, scale(100), 0);
-    m_listZone.InsertColumn(0, search_text::kColIndustry, LVCFMT_LEFT, scale(80), 2);
-    m_listZone.InsertColumn(0, search_text::kColZoneName, LVCFMT_LEFT, scale(80), 1);
-    m_listZone.InsertColumn(0, search_text::kColZoneId, LVCFMT_LEFT, scale(180), 0);
+    for (const ListColumn& column : kUserColumns)
+        m_listUser.InsertColumn(0, column.heading, LVCFMT_LEFT, scale(column.width), column.subItem);
+    for (const ListColumn& column : kZoneColumns)
+        m_listZone.InsertColumn(0, column.heading, LVCFMT_LEFT, scale(column.width), column.subItem);
     // Label tips: a cell cut off by its column shows its whole text when pointed at.
     for (CListCtrl* pList : {&m_listUser, &m_listZone})
         pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+}
+
+void CSearchDlg::SizeListColumns(const LayoutScale& scale) {
+    // Column index equals subitem index.
+    for (const ListColumn& column : kUserColumns)
+        m_listUser.SendMessage(LVM_SETCOLUMNWIDTH, column.subItem, scale(column.width));
+    for (const ListColumn& column : kZoneColumns)
+        m_listZone.SendMessage(LVM_SETCOLUMNWIDTH, column.subItem, scale(column.width));
 }
 
 void CSearchDlg::BuildTabItems() {

@@ -6,39 +6,13 @@
 #include <cstring>
 #include <string>
 
+#include "LayoutFigures.h"
 #include "SearchWindowFixture.h"
 
 namespace {
-struct Placement {
-    int id;
-    RECT rect;  // left, top, right, bottom in the dialog's client area, at 96 DPI
-};
-
-// x, y, width, height as the layout gives them.
-constexpr RECT R(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
-
-// A figure of the design at the window's DPI: each of x, y, width and height is scaled.
-int Scaled(int pixelsAt96, UINT dpi) { return ::MulDiv(pixelsAt96, static_cast<int>(dpi), 96); }
-RECT Scaled(const RECT& at96, UINT dpi) {
-    const int x = Scaled(at96.left, dpi), y = Scaled(at96.top, dpi);
-    return {x, y, x + Scaled(at96.right - at96.left, dpi), y + Scaled(at96.bottom - at96.top, dpi)};
-}
-
-const Placement kPlacements[] = {
-    {ids::StaticCriteria, R(40, 50, 70, 18)},   {ids::Separator, R(100, 59, 250, 1)},
-    {ids::RadioCompany, R(60, 80, 112, 18)},    {ids::RadioNick, R(60, 120, 112, 18)},
-    {ids::RadioAccount, R(60, 160, 112, 18)},   {ids::EditAccount, R(190, 158, 137, 21)},
-    {ids::EditNick, R(190, 118, 137, 21)},      {ids::EditCompany, R(190, 78, 137, 21)},
-    {ids::GroupExact, R(50, 90, 300, 110)},     {ids::RadioZoneById, R(60, 80, 112, 18)},
-    {ids::RadioZoneByName, R(60, 120, 112, 18)}, {ids::StaticIndustry, R(79, 160, 112, 18)},
-    {ids::EditZoneName, R(190, 118, 137, 21)},  {ids::EditZoneId, R(190, 78, 137, 21)},
-    {ids::ListUser, R(20, 35, 350, 160)},       {ids::ListZone, R(20, 35, 350, 160)},
-    {ids::PageLabel, R(20, 205, 40, 18)},       {ids::View, R(160, 205, 60, 20)},
-    {ids::PrevPage, R(230, 205, 60, 20)},       {ids::NextPage, R(300, 205, 60, 20)},
-    {ids::Back, R(93, 240, 80, 23)},            {ids::Find, R(183, 240, 80, 23)},
-    {ids::Add, R(183, 240, 80, 23)},            {ids::Close, R(273, 240, 80, 23)},
-    {ids::Tab, R(10, 5, 370, 225)},
-};
+using layout::kPlacements;
+using layout::Placement;
+using layout::Scaled;
 
 std::wstring HeaderText(HWND list, int column, int* width) {
     wchar_t buffer[64] = {};
