@@ -49,10 +49,9 @@ CSearchDlg::CSearchDlg(QZP::QZTransmit* pTransmit, SearchResultHandler* pHandler
       m_pSearchCmd(nullptr),
       m_pTransmit(pTransmit),
       m_pResultHandler(pHandler),
-      m_industries(AskIndustries(pHandler)),
       m_searchingDlg(nullptr),
       m_sessionHost(*this),
-      m_session(m_sessionHost, m_industries) {
+      m_session(m_sessionHost, AskIndustries(pHandler)) {
     m_pSearchCmd = new QZP::QZCommandSearch(m_pTransmit, this);
 }
 

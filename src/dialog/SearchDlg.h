@@ -187,7 +187,6 @@ private:
     QZP::QZCommandSearch* m_pSearchCmd;
     QZP::QZTransmit* m_pTransmit;
     SearchResultHandler* m_pResultHandler;
-    std::vector<std::wstring> m_industries;
     CFont m_font;
     CSearchingDlg m_searchingDlg;
 

@@ -310,7 +310,7 @@ void CSearchDlg::BuildTabItems() {
 void CSearchDlg::FillIndustries() {
     // Unsorted: item 0 is "any industry", item i is industry code i - 1.
     m_comboIndustry.AddString(search_text::kAnyIndustry);
-    for (const std::wstring& industry : m_industries)
+    for (const std::wstring& industry : m_session.Industries())
         m_comboIndustry.AddString(industry.c_str());
 }
 

@@ -133,6 +133,8 @@ public:
 
     SearchViewState View() const;
     std::vector<ResultRow> PageRows(SearchTab tab) const;
+    // The client's industry names, by industry code, as asked once when the window was made.
+    const std::vector<std::wstring>& Industries() const { return m_industries; }
     SearchTab Front() const { return m_front; }
     TabView FrontView() const { return StateOf(m_front).view; }
     bool QueryInFlight() const;
