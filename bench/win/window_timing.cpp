@@ -14,7 +14,7 @@
 //
 // Driven only as a client drives the window: Search, the transport and a scripted service, and
 // messages to the control IDs. Runs by hand, not by scripts/test:
-//   scripts/with-wine wine build/windows/bin/window_timing.exe [--quick]
+//   scripts/with-wine wine build/windows/bin/window_timing.exe [--quick] [--only open|pages|batch|merge]
 #include <windows.h>
 #include <commctrl.h>
 
@@ -432,14 +432,23 @@ Figure MeasureMergeWait(const Options& o) {
 
 int main(int argc, char** argv) {
     Options options;
+    std::string only;
+    const auto usage = [] {
+        std::fprintf(stderr, "usage: window_timing.exe [--quick] [--only open|pages|batch|merge]\n");
+        return 2;
+    };
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0) {
             options = Options{5, 7, 3, 3};
+        } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
+            only = argv[++i];
+            if (only != "open" && only != "pages" && only != "batch" && only != "merge")
+                return usage();
         } else {
-            std::fprintf(stderr, "usage: window_timing.exe [--quick]\n");
-            return 2;
+            return usage();
         }
     }
+    const auto wanted = [&only](const char* figure) { return only.empty() || only == figure; };
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&controls);
     SetSkinMessageBoxPresenter(&CountBox);
@@ -447,11 +456,16 @@ int main(int argc, char** argv) {
     Require(module != nullptr, "Search.dll is not loaded");
 
     std::vector<Figure> figures;
-    figures.push_back(MeasureOpen(options, module));
-    for (Figure& f : MeasurePageTurns(options, module))
-        figures.push_back(std::move(f));
-    figures.push_back(MeasureBatchToFirstPage(options));
-    figures.push_back(MeasureMergeWait(options));
+    if (wanted("open"))
+        figures.push_back(MeasureOpen(options, module));
+    if (wanted("pages")) {
+        for (Figure& f : MeasurePageTurns(options, module))
+            figures.push_back(std::move(f));
+    }
+    if (wanted("batch"))
+        figures.push_back(MeasureBatchToFirstPage(options));
+    if (wanted("merge"))
+        figures.push_back(MeasureMergeWait(options));
     Require(g_boxes == 0, "a message box came up during the runs");
     PrintTable(figures);
     return 0;

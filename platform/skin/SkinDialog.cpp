@@ -104,7 +104,10 @@ HBRUSH CSkinDialog::CTabPageBrush::ForLabel(HWND hWndDlg, HWND hWndLabel, HDC hd
         return nullptr;
     TabSearch search = {hWndDlg, {}, nullptr};
     ::GetWindowRect(hWndLabel, &search.label);
-    ::EnumChildWindows(hWndDlg, &FindTabUnder, reinterpret_cast<LPARAM>(&search));
+    // The tab control under the last label is most likely under this one too; only if it is not
+    // are the dialog's children searched.
+    if (!m_hWndTab || FindTabUnder(m_hWndTab, reinterpret_cast<LPARAM>(&search)))
+        ::EnumChildWindows(hWndDlg, &FindTabUnder, reinterpret_cast<LPARAM>(&search));
     if (!search.found || !Paint(search.found)) return nullptr;
     // The pattern starts at the tab control's corner, wherever the label is.
     POINT origin = {0, 0};

@@ -10,6 +10,7 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CCommonSkinDialog)
     ON_MESSAGE(WM_SYSCOLORCHANGE, &CSearchDlg::OnSysColorChange)
     ON_MESSAGE(WM_SETTINGCHANGE, &CSearchDlg::OnSettingChange)
     ON_MESSAGE(WM_DESTROY, &CSearchDlg::OnDestroyWindow)
+    ON_MESSAGE(WM_SHOWWINDOW, &CSearchDlg::OnShowWindow)
     {WM_CTLCOLORDLG, 0, 0, 0, &CSearchDlg::HighContrastColour},
     {WM_CTLCOLORSTATIC, 0, 0, 0, &CSearchDlg::HighContrastColour},
     {WM_CTLCOLORBTN, 0, 0, 0, &CSearchDlg::HighContrastColour},

@@ -32,6 +32,10 @@ public:
     // bReset: back to the default criteria of both tabs with tab bUserTab in front; otherwise
     // only the view is presented again as it stands.
     void ResetSearch(bool bReset, bool bUserTab);
+    // Called before Create: the window's first showing presents a reset search with tab
+    // bUserTab in front, drawn while the window is still hidden, so that opening it never
+    // shows and then takes away the controls of the views not in front.
+    void ResetWhenFirstShown(bool bUserTab);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnInitDialog() override;
@@ -118,6 +122,7 @@ private:
     LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroyWindow(WPARAM wParam, LPARAM lParam);
+    LRESULT OnShowWindow(WPARAM wParam, LPARAM lParam);
     static bool HighContrastColour(CCmdTarget* pTarget, const AFX_MSGMAP_ENTRY& entry, WPARAM wParam,
                                    LPARAM lParam, LRESULT* pResult);
     void NameControls();
@@ -198,6 +203,8 @@ private:
     std::uint64_t m_renderedRows[2] = {~0ull, ~0ull};
     std::uint64_t m_renderedPresentation = ~0ull;
     int m_nFilling = 0;  // a list is being filled: its notifications are ours, not the user's
+    // The reset the first showing presents (ResetWhenFirstShown): 0 none, 1 users, 2 zones.
+    int m_nResetWhenShown = 0;
 
     // High contrast and DPI: whether the window follows a high-contrast scheme; the colours the
     // lists had before it; the separator's own bitmap while a line of the scheme's colour stands

@@ -275,8 +275,10 @@ void CSearchDlg::ApplyDialogFont() {
         &m_btnView,     &m_radioZoneById, &m_radioZoneByName, &m_staticIndustry, &m_editZoneId,
         &m_editZoneName, &m_comboIndustry,
     };
+    // Before the window is first shown nothing needs redrawing.
+    const BOOL bRedraw = IsWindowVisible();
     for (CWnd* pControl : fontedControls)
-        pControl->SetFont(&m_font, TRUE);
+        pControl->SetFont(&m_font, bRedraw);
 }
 
 void CSearchDlg::SizeTabItems(const LayoutScale& scale) {
@@ -315,12 +317,20 @@ void CSearchDlg::FillIndustries() {
 }
 
 void CSearchDlg::PlaceControls(const LayoutScale& scale) {
-    const auto place = [&scale](CWnd& control, int x, int y, int width, int height) {
-        control.MoveWindow(scale(x), scale(y), scale(width), scale(height));
+    // Before the window is first shown nothing needs redrawing.
+    const UINT redraw = IsWindowVisible() ? 0 : SWP_NOREDRAW;
+    const auto placeShown = [&scale, redraw](CWnd& control, int x, int y, int width, int height,
+                                             UINT show) {
+        ::SetWindowPos(control.GetSafeHwnd(), nullptr, scale(x), scale(y), scale(width), scale(height),
+                       SWP_NOZORDER | SWP_NOACTIVATE | redraw | show);
+    };
+    const auto place = [&placeShown](CWnd& control, int x, int y, int width, int height) {
+        placeShown(control, x, y, width, height, 0);
     };
     place(m_staticCriteria, 40, 50, 70, 18);
     place(m_separator, 100, 59, 250, 1);
-    m_radioOnline.ShowWindow(SW_HIDE);
+    // The online-users radio and the group box are hidden for good.
+    placeShown(m_radioOnline, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE);
     place(m_radioCompany, kRadioX, RowY(0), kRadioWidth, kRadioHeight);
     place(m_radioNick, kRadioX, RowY(1), kRadioWidth, kRadioHeight);
     place(m_radioAccount, kRadioX, RowY(2), kRadioWidth, kRadioHeight);
@@ -328,8 +338,7 @@ void CSearchDlg::PlaceControls(const LayoutScale& scale) {
     CSkinEdit* const userEdits[] = {&m_editAccount, &m_editNick, &m_editCompany};
     for (int i = 0; i < 3; ++i)
         place(*userEdits[i], kInputX, RowY(2 - i) - 2, kInputWidth, kEditHeight);
-    place(m_groupExact, 50, 90, 300, 110);
-    m_groupExact.ShowWindow(SW_HIDE);
+    placeShown(m_groupExact, 50, 90, 300, 110, SWP_HIDEWINDOW);
     place(m_radioZoneById, kRadioX, RowY(0), kRadioWidth, kRadioHeight);
     place(m_radioZoneByName, kRadioX, RowY(1), kRadioWidth, kRadioHeight);
     place(m_staticIndustry, kIndustryLabelX, RowY(2), kRadioWidth, kRadioHeight);

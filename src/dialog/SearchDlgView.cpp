@@ -9,10 +9,26 @@ namespace {
 // Each of these leaves a control that already is as asked alone, so drawing the same view twice
 // changes nothing. Visibility is the control's own style bit: IsWindowVisible also answers false
 // for every control of a hidden window.
+//
+// A control is shown or hidden by its position's flag rather than by ShowWindow, which also sends
+// it WM_SHOWWINDOW and looks for a focus to move (these controls want neither) and costs several
+// times as much. While the window itself is hidden nothing needs to be redrawn. A control that
+// holds the focus is still hidden by ShowWindow, which hands the focus back to the window.
 void Show(CWnd& control, bool bShow) {
-    const bool shown = (::GetWindowLongW(control.GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
-    if (shown != bShow)
-        control.ShowWindow(bShow ? SW_SHOW : SW_HIDE);
+    const HWND hWnd = control.GetSafeHwnd();
+    const bool shown = (::GetWindowLongW(hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown == bShow)
+        return;
+    const HWND hFocus = ::GetFocus();
+    if (!bShow && hFocus && (hFocus == hWnd || ::IsChild(hWnd, hFocus))) {
+        control.ShowWindow(SW_HIDE);
+        return;
+    }
+    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+    flags |= bShow ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+    if (!::IsWindowVisible(::GetParent(hWnd)))
+        flags |= SWP_NOREDRAW;
+    ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0, flags);
 }
 
 void Enable(CWnd& control, bool bEnable) {
@@ -102,6 +118,8 @@ void CSearchDlg::FillList(SearchTab tab) {
     // The rows are copied out of the session first: filling the list sends notifications that
     // come back into this object, and they are not the user's selection.
     const std::vector<ResultRow> rows = m_session.PageRows(tab);
+    if (rows.empty() && list.GetItemCount() == 0)
+        return;
     const int columns = tab == SearchTab::Users ? 4 : 3;
     ++m_nFilling;
     list.DeleteAllItems();
@@ -150,30 +168,53 @@ SearchCriteria CSearchDlg::ReadCriteria() const {
 }
 
 void CSearchDlg::ResetForms() {
-    m_radioCompany.SetCheck(BST_CHECKED);
-    m_radioOnline.SetCheck(BST_UNCHECKED);
-    m_radioNick.SetCheck(BST_UNCHECKED);
-    m_radioAccount.SetCheck(BST_UNCHECKED);
+    // Like the view, checks, texts and the selection are only touched where they differ from the
+    // defaults: a window that was just made holds most of them already.
+    const auto check = [](CButton& radio, int state) {
+        if (radio.GetCheck() != state)
+            radio.SetCheck(state);
+    };
+    const auto clear = [](CSkinEdit& edit) {
+        if (edit.GetWindowTextLength() != 0)
+            edit.SetWindowTextW(L"");
+    };
+    check(m_radioCompany, BST_CHECKED);
+    check(m_radioOnline, BST_UNCHECKED);
+    check(m_radioNick, BST_UNCHECKED);
+    check(m_radioAccount, BST_UNCHECKED);
     // The company edit keeps what was typed in it.
-    m_editNick.SetWindowTextW(L"");
-    m_editAccount.SetWindowTextW(L"");
+    clear(m_editNick);
+    clear(m_editAccount);
 
     m_editZoneId.EnableEdit(TRUE);
     m_editZoneName.EnableEdit(FALSE);
-    m_comboIndustry.EnableWindow(FALSE);
+    Enable(m_comboIndustry, false);
     m_editCompany.EnableEdit(TRUE);
     m_editNick.EnableEdit(FALSE);
     m_editAccount.EnableEdit(FALSE);
 
-    m_radioZoneById.SetCheck(BST_CHECKED);
-    m_radioZoneByName.SetCheck(BST_UNCHECKED);
-    m_editZoneId.SetWindowTextW(L"");
-    m_editZoneName.SetWindowTextW(L"");
-    if (m_comboIndustry.GetCount() > 0)
+    check(m_radioZoneById, BST_CHECKED);
+    check(m_radioZoneByName, BST_UNCHECKED);
+    clear(m_editZoneId);
+    clear(m_editZoneName);
+    if (m_comboIndustry.GetCount() > 0 && m_comboIndustry.GetCurSel() != 0)
         m_comboIndustry.SetCurSel(0);
 }
 
+void CSearchDlg::ResetWhenFirstShown(bool bUserTab) { m_nResetWhenShown = bUserTab ? 1 : 2; }
+
+LRESULT CSearchDlg::OnShowWindow(WPARAM wParam, LPARAM lParam) {
+    // Sent before the window becomes visible: what is drawn now is what the user first sees.
+    if (wParam && m_nResetWhenShown != 0) {
+        m_session.Reset(m_nResetWhenShown == 1 ? SearchTab::Users : SearchTab::Zones);
+        ResetForms();
+        Render();
+    }
+    return DefWindowProc(WM_SHOWWINDOW, wParam, lParam);
+}
+
 void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
+    m_nResetWhenShown = 0;
     if (bReset) {
         m_session.Reset(bUserTab ? SearchTab::Users : SearchTab::Zones);
         ResetForms();

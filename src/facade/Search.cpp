@@ -21,8 +21,12 @@ void Search::StartSearch(HWND hParent, bool bUserTab) {
         HWND hOwner = (hParent && ::IsWindow(hParent)) ? hParent : ::GetDesktopWindow();
         CWnd* pParent = CWnd::FromHandle(hOwner);
         m_pSearchDlg = new CSearchDlg(m_pTransmit, m_pResultHandler, pParent);
-        m_pSearchDlg->Create(IDD_SEARCH_DIALOG, pParent);
-        m_pSearchDlg->ResetSearch(true, bUserTab);
+        // The reset is drawn when the window is first shown, before anyone sees it.
+        m_pSearchDlg->ResetWhenFirstShown(bUserTab);
+        if (m_pSearchDlg->Create(IDD_SEARCH_DIALOG, pParent) &&
+            ::IsWindowVisible(m_pSearchDlg->GetSafeHwnd())) {
+            return;
+        }
     }
     if (::IsWindowVisible(m_pSearchDlg->GetSafeHwnd())) {
         // Already in front of the user: keep the tab, criteria and results.

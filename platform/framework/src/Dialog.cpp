@@ -21,8 +21,10 @@ void RegisterCommonControlClasses() {
     (void)registered;
 }
 
-// The dialog whose window the current Create on this thread is making.
+// The dialog whose window the current Create on this thread is making, and the hook that waits
+// for that window.
 thread_local CDialog* t_creating = nullptr;
+thread_local HHOOK t_creationHook = nullptr;
 
 void BindCreating(HWND hWnd) {
     CDialog* pDlg = t_creating;
@@ -32,10 +34,16 @@ void BindCreating(HWND hWnd) {
 
 // The dialog window is the first window its creation makes. Binding it here, before the dialog
 // manager sends it anything, lets every message of the window (WM_NCCREATE, WM_SETFONT,
-// WM_INITDIALOG) pass through the object.
+// WM_INITDIALOG) pass through the object. The hook has then done its work: the controls that
+// follow are made without it.
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && t_creating) BindCreating(reinterpret_cast<HWND>(wParam));
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    const LRESULT next = CallNextHookEx(nullptr, code, wParam, lParam);
+    if (code == HCBT_CREATEWND && t_creating) {
+        BindCreating(reinterpret_cast<HWND>(wParam));
+        if (t_creationHook) UnhookWindowsHookEx(t_creationHook);
+        t_creationHook = nullptr;
+    }
+    return next;
 }
 
 // The dialog procedure under our window procedure: DefDlgProc calls it for what the message map
@@ -56,20 +64,21 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
 
 class CreationScope {
 public:
-    explicit CreationScope(CDialog* pDlg) : m_previous(t_creating) {
+    explicit CreationScope(CDialog* pDlg) : m_previous(t_creating), m_previousHook(t_creationHook) {
         t_creating = pDlg;
-        m_hook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
+        t_creationHook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
     }
     ~CreationScope() {
-        if (m_hook) UnhookWindowsHookEx(m_hook);
+        if (t_creationHook) UnhookWindowsHookEx(t_creationHook);
         t_creating = m_previous;
+        t_creationHook = m_previousHook;
     }
     CreationScope(const CreationScope&) = delete;
     CreationScope& operator=(const CreationScope&) = delete;
 
 private:
     CDialog* m_previous;
-    HHOOK m_hook = nullptr;
+    HHOOK m_previousHook;
 };
 
 }  // namespace
