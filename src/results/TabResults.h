@@ -59,6 +59,7 @@ struct PagerState {
     int pageNumber = 1;       // one-based, for the label
     bool previous = false;
     bool next = false;
+    bool inFlight = false;  // a query of this tab is out (QueryInFlight)
 };
 
 template <class Set>
@@ -255,6 +256,8 @@ public:
 
     // Previous while above the first page; Next while the cache holds rows beyond this page, or
     // this page is not empty and the last batch brought something new (the server may have more).
+    // Read under one hold of the lock with whether a query is out, so that drawing the tab waits
+    // for a merge at most once.
     PagerState Pager() const {
         WindowLock lock(*this);
         const std::size_t n = m_store.size();
@@ -264,6 +267,7 @@ public:
         pager.pageNumber = m_page + 1;
         pager.previous = n > 0 && m_page > 0;
         pager.next = n > shownFrom + kResultRowsPerPage || (n > shownFrom && m_newCount != 0);
+        pager.inFlight = m_inFlight;
         return pager;
     }
 

@@ -321,7 +321,8 @@ SearchViewState SearchSession::View() const {
     SearchViewState view;
     view.front = m_front;
     view.view = state.view;
-    view.busy = QueryInFlight();
+    const SearchTab behind = m_front == SearchTab::Users ? SearchTab::Zones : SearchTab::Users;
+    view.busy = pager.inFlight || WithResults(behind, [](const auto& r) { return r.QueryInFlight(); });
     view.tabsEnabled = !view.busy;
     view.findEnabled = !results && !view.busy;
     // Back stays usable during a re-query: it abandons it.

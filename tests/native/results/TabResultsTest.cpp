@@ -213,6 +213,7 @@ TEST(TabResults, AbandonedRepliesAreStaleWhereverTheyWere) {
     Tab tab;
     tab.Answer(Users(1, 10));
     tab.results.BeginQuery();
+    EXPECT_TRUE(tab.results.Pager().inFlight);
     const TabReply merged = tab.results.Receive(true, Users(11, 10));
     const TabReply failed = tab.results.Receive(false, UserInfoSet());
     tab.results.Abandon();
@@ -222,6 +223,7 @@ TEST(TabResults, AbandonedRepliesAreStaleWhereverTheyWere) {
     EXPECT_EQ(tab.results.Page(), 0);
     EXPECT_EQ(tab.results.NewCount(), 0);
     EXPECT_FALSE(tab.results.QueryInFlight()) << "not busy any more";
+    EXPECT_FALSE(tab.results.Pager().inFlight);
     EXPECT_FALSE(tab.results.Pager().hasRecords);
 
     // A new search starts from page 0, and the store's position of page 0 follows the records.

@@ -6,6 +6,39 @@ HWND MakeClientWindow() {
     return ::CreateWindowExW(0, L"STATIC", L"client", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
                              nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
+
+// Watches this thread's windows: the controls shown or hidden while their top-level window was
+// already visible.
+class VisibilityWatch {
+public:
+    VisibilityWatch() {
+        s_changed.clear();
+        s_seen = nullptr;
+        m_hook = ::SetWindowsHookExW(WH_CALLWNDPROCRET, &Record, nullptr, ::GetCurrentThreadId());
+    }
+    ~VisibilityWatch() { ::UnhookWindowsHookEx(m_hook); }
+    const std::vector<int>& ChangedWhileSeen() const { return s_changed; }
+
+private:
+    static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* msg = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && msg->message == WM_WINDOWPOSCHANGED) {
+            const UINT flags = reinterpret_cast<const WINDOWPOS*>(msg->lParam)->flags;
+            const bool child = (::GetWindowLongW(msg->hwnd, GWL_STYLE) & WS_CHILD) != 0;
+            if (!child && (flags & SWP_SHOWWINDOW))
+                s_seen = msg->hwnd;
+            else if (!child && (flags & SWP_HIDEWINDOW) && msg->hwnd == s_seen)
+                s_seen = nullptr;
+            else if (child && (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) && s_seen &&
+                     ::GetParent(msg->hwnd) == s_seen)
+                s_changed.push_back(::GetDlgCtrlID(msg->hwnd));
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline HWND s_seen = nullptr;
+    static inline std::vector<int> s_changed;
+    HHOOK m_hook;
+};
 }  // namespace
 
 TEST_F(SearchWindowTest, ClientAllocatesExactlyThreePointers) {
@@ -109,6 +142,27 @@ TEST_F(SearchWindowTest, CloseHidesAndTheNextStartResetsToTheRequestedTab) {
     EXPECT_TRUE(Shown(ids::RadioCompany)) << "the users tab came back to its form";
     EXPECT_TRUE(Checked(ids::RadioCompany));
     EXPECT_EQ(Text(ids::EditNick), L"");
+}
+
+// What the user first sees is the view asked for: no control comes or goes once the window is
+// visible, whether the window is new or shown again after Close from the other tab.
+TEST_F(SearchWindowTest, OpeningChangesNoControlOnceTheWindowIsSeen) {
+    for (bool userTab : {true, false}) {
+        {
+            VisibilityWatch watch;
+            Start(userTab);
+            EXPECT_EQ(watch.ChangedWhileSeen(), std::vector<int>{}) << "a new window, users tab " << userTab;
+        }
+        ClickTab(userTab ? 1 : 0);
+        Click(ids::Close);
+        {
+            VisibilityWatch watch;
+            Start(userTab);
+            EXPECT_EQ(watch.ChangedWhileSeen(), std::vector<int>{}) << "shown again, users tab " << userTab;
+        }
+        EXPECT_TRUE(Shown(userTab ? ids::RadioCompany : ids::RadioZoneById));
+        Stop();
+    }
 }
 
 TEST_F(SearchWindowTest, StopWithoutStartOrTwiceDoesNothing) {
