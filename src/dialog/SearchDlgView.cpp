@@ -205,11 +205,8 @@ void CSearchDlg::ResetWhenFirstShown(bool bUserTab) { m_nResetWhenShown = bUserT
 
 LRESULT CSearchDlg::OnShowWindow(WPARAM wParam, LPARAM lParam) {
     // Sent before the window becomes visible: what is drawn now is what the user first sees.
-    if (wParam && m_nResetWhenShown != 0) {
-        m_session.Reset(m_nResetWhenShown == 1 ? SearchTab::Users : SearchTab::Zones);
-        ResetForms();
-        Render();
-    }
+    if (wParam && m_nResetWhenShown != 0)
+        ResetSearch(true, m_nResetWhenShown == 1);  // once: ResetSearch clears the request
     return DefWindowProc(WM_SHOWWINDOW, wParam, lParam);
 }
 

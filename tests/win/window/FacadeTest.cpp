@@ -165,6 +165,18 @@ TEST_F(SearchWindowTest, OpeningChangesNoControlOnceTheWindowIsSeen) {
     }
 }
 
+// Only StartSearch resets: the window hidden and shown again by anyone else (the client, or its
+// owner minimised and restored) keeps its results.
+TEST_F(SearchWindowTest, ShownAgainOtherwiseTheWindowKeepsItsResults) {
+    Start(true);
+    SearchByNick(L"张", Users(1, 5));
+    ::ShowWindow(Dialog(), SW_HIDE);
+    ::ShowWindow(Dialog(), SW_SHOW);
+    Pump();
+    EXPECT_TRUE(Shown(ids::ListUser));
+    EXPECT_EQ(RowCount(ids::ListUser), 5);
+}
+
 TEST_F(SearchWindowTest, StopWithoutStartOrTwiceDoesNothing) {
     m_search->StopSearch();
     m_search->StopSearch();
