@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -203,8 +204,8 @@ private:
     std::uint64_t m_renderedRows[2] = {~0ull, ~0ull};
     std::uint64_t m_renderedPresentation = ~0ull;
     int m_nFilling = 0;  // a list is being filled: its notifications are ours, not the user's
-    // The reset the first showing presents (ResetWhenFirstShown): 0 none, 1 users, 2 zones.
-    int m_nResetWhenShown = 0;
+    // The tab in front of the reset the first showing presents (ResetWhenFirstShown).
+    std::optional<SearchTab> m_resetWhenShown;
 
     // High contrast and DPI: whether the window follows a high-contrast scheme; the colours the
     // lists had before it; the separator's own bitmap while a line of the scheme's colour stands

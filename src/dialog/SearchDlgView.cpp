@@ -201,17 +201,19 @@ void CSearchDlg::ResetForms() {
         m_comboIndustry.SetCurSel(0);
 }
 
-void CSearchDlg::ResetWhenFirstShown(bool bUserTab) { m_nResetWhenShown = bUserTab ? 1 : 2; }
+void CSearchDlg::ResetWhenFirstShown(bool bUserTab) {
+    m_resetWhenShown = bUserTab ? SearchTab::Users : SearchTab::Zones;
+}
 
 LRESULT CSearchDlg::OnShowWindow(WPARAM wParam, LPARAM lParam) {
     // Sent before the window becomes visible: what is drawn now is what the user first sees.
-    if (wParam && m_nResetWhenShown != 0)
-        ResetSearch(true, m_nResetWhenShown == 1);  // once: ResetSearch clears the request
+    if (wParam && m_resetWhenShown)
+        ResetSearch(true, *m_resetWhenShown == SearchTab::Users);  // once: ResetSearch clears it
     return DefWindowProc(WM_SHOWWINDOW, wParam, lParam);
 }
 
 void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
-    m_nResetWhenShown = 0;
+    m_resetWhenShown.reset();
     if (bReset) {
         m_session.Reset(bUserTab ? SearchTab::Users : SearchTab::Zones);
         ResetForms();

@@ -21,7 +21,8 @@ void Search::StartSearch(HWND hParent, bool bUserTab) {
         HWND hOwner = (hParent && ::IsWindow(hParent)) ? hParent : ::GetDesktopWindow();
         CWnd* pParent = CWnd::FromHandle(hOwner);
         m_pSearchDlg = new CSearchDlg(m_pTransmit, m_pResultHandler, pParent);
-        // The reset is drawn when the window is first shown, before anyone sees it.
+        // A new window is reset when it is first shown, before anyone sees it: shown by its
+        // creation, it needs nothing more.
         m_pSearchDlg->ResetWhenFirstShown(bUserTab);
         if (m_pSearchDlg->Create(IDD_SEARCH_DIALOG, pParent) &&
             ::IsWindowVisible(m_pSearchDlg->GetSafeHwnd())) {
