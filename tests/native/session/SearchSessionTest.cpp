@@ -41,6 +41,13 @@ SearchCriteria ByNick(std::wstring nick) {
     return c;
 }
 
+SearchCriteria ZoneById(std::wstring id) {
+    SearchCriteria c;
+    c.zoneById = true;
+    c.zoneIdText = std::move(id);
+    return c;
+}
+
 // A session as the window holds it: open, reset to the users tab.
 struct Session {
     FakeHost host;
@@ -104,21 +111,41 @@ TEST(FindDecision, EachFormGivesItsQueryOrItsRefusal) {
     }
 }
 
+// Queries and boxes are equal only when every field is; a box compares its texts, not where they are.
+TEST(FindDecision, QueriesAndBoxesCompareEveryField) {
+    const OutgoingQuery query{Kind::Zone, L"abc", 7, 3};
+    EXPECT_EQ(query, (OutgoingQuery{Kind::Zone, L"abc", 7, 3}));
+    for (const OutgoingQuery& other : {OutgoingQuery{Kind::ZoneById, L"abc", 7, 3}, OutgoingQuery{Kind::Zone, L"ab", 7, 3},
+                                       OutgoingQuery{Kind::Zone, L"abc", 8, 3}, OutgoingQuery{Kind::Zone, L"abc", 7, 4}})
+        EXPECT_FALSE(query == other) << static_cast<int>(other.kind) << other.zoneId << other.industry;
+    const std::wstring copy = text::kNeedNickname;
+    const SearchBox box{text::kNeedNickname, text::kCaptionQueryError};
+    EXPECT_EQ(box, (SearchBox{copy.c_str(), text::kCaptionQueryError}));
+    EXPECT_EQ(SearchBox(), SearchBox());
+    for (const SearchBox& other : {SearchBox{text::kNeedAccount, text::kCaptionQueryError}, SearchBox{nullptr, text::kCaptionQueryError},
+                                   SearchBox{text::kNeedNickname, text::kCaptionQueryFailed}, SearchBox{text::kNeedNickname, nullptr}}) {
+        EXPECT_FALSE(box == other) << BoxText(other);
+        EXPECT_FALSE(other == box) << BoxText(other);
+    }
+}
+
 TEST(SearchSession, SendCodeMeansBusyOrABox) {
     const struct {
         QZP::ConnectionError code;
         bool busy;
         const wchar_t* box;
+        const wchar_t* nick = L"王";
     } cases[] = {
         {QZP::CE_OK, true, L""},
         {QZP::CE_NOT_SIGNED_IN, false, text::kSignInFirst},
         {QZP::CE_NO_TRANSPORT, false, text::kCannotConnect},
         {QZP::CE_DISCONNECTED, false, text::kCannotConnect},
+        {QZP::CE_OK, false, text::kNeedNickname, L""},  // refused: nothing sent
     };
     for (const auto& c : cases) {
         Session s;
         s.host.code = c.code;
-        EXPECT_STREQ(BoxText(s.session.Find(ByNick(L"王"))), c.box) << c.code;
+        EXPECT_STREQ(BoxText(s.session.Find(ByNick(c.nick))), c.box) << c.code;
         const SearchViewState view = s.View();
         EXPECT_EQ(view.busy, c.busy) << c.code;
         EXPECT_EQ(view.findEnabled, !c.busy) << c.code;
@@ -184,7 +211,7 @@ TEST(SearchSession, PagesFollowTheRowsLastShownNotAList) {
     s.Reply(true, Users(1, 3));
     s.session.NextPage(ByNick(L"王"));
     ASSERT_EQ(s.host.sent.size(), 2u) << "three rows shown: Next asks for more";
-    s.Reply(true, Users(1, 15));  // 12 new: the short page fills up and stays
+    s.Reply(true, Users(1, 25));  // 22 new: the short page fills up and stays
     EXPECT_EQ(s.View().pageLabel, L"第1页");
     EXPECT_EQ(s.session.PageRows(SearchTab::Users).size(), 10u);
     s.session.NextPage(ByNick(L"王"));
@@ -193,10 +220,69 @@ TEST(SearchSession, PagesFollowTheRowsLastShownNotAList) {
     EXPECT_EQ(s.FirstRow(), L"acc11");
     EXPECT_TRUE(s.View().previousEnabled);
     s.session.PreviousPage();
-    EXPECT_EQ(s.FirstRow(), L"acc1");
+    EXPECT_EQ(s.FirstRow(), L"acc1") << "back from a full page, not on again";
     EXPECT_FALSE(s.View().previousEnabled);
     s.session.NextPage(ByNick(L"王"));
     EXPECT_EQ(s.View().pageLabel, L"第2页") << "the page shown again is full: Next moves on";
+}
+
+// What each step puts in front of the user (the focus goes there), and whether it fills the list
+// anew (which ends its selection). Each starts on page 1 of 15 users, the first row selected and
+// addable, after `before`.
+TEST(SearchSession, WhatEachStepPresentsAndRefills) {
+    using Step = std::function<void(Session&)>;
+    const Step next = [](Session& s) { s.session.NextPage(ByNick(L"王")); };
+    const Step back = [](Session& s) { s.session.Back(); };
+    const struct {
+        const char* name;
+        Step before, step;
+        bool presents, refills, selected;
+    } cases[] = {
+        {"next page from the cache", nullptr, next, true, true, false},
+        {"previous page", next, [](Session& s) { s.session.PreviousPage(); }, true, true, false},
+        {"back", nullptr, back, true, true, false},
+        {"reset", nullptr, [](Session& s) { s.session.Reset(SearchTab::Users); }, true, true, false},
+        {"presented again", nullptr, [](Session& s) { s.session.Present(); }, true, false, true},
+        {"a switch there and back", nullptr,
+         [](Session& s) { s.session.SwitchTab(SearchTab::Zones), s.session.SwitchTab(SearchTab::Users); }, true, false, true},
+        {"an extra batch", nullptr, [](Session& s) { s.Reply(true, Users(16, 2)); }, false, true, false},
+        {"a re-query answered", next, [&](Session& s) { next(s), s.Reply(true, Users(16, 2)); }, true, true, false},
+        {"a re-query failed", next, [&](Session& s) { next(s), s.Reply(false, UserInfoSet()); }, true, false, true},
+        {"a Find from the form failed", back,
+         [](Session& s) { s.session.Find(ByNick(L"王")), s.Reply(false, UserInfoSet()); }, false, true, false},
+        {"a Find from the form answered", back,
+         [](Session& s) { s.session.Find(ByNick(L"王")), s.Reply(true, Users(1, 3)); }, true, true, false},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        s.session.Find(ByNick(L"王"));
+        s.Reply(true, Users(1, 15));
+        if (c.before)
+            c.before(s);
+        if (const std::optional<RowRecord> record = s.session.SelectRow(0))
+            s.session.DecideAdd(*record, false, 0);
+        const SearchViewState before = s.View();
+        c.step(s);
+        const SearchViewState view = s.View();
+        EXPECT_EQ(view.presentation != before.presentation, c.presents) << c.name;
+        EXPECT_EQ(view.rowsVersion[0] != before.rowsVersion[0], c.refills) << c.name;
+        EXPECT_EQ(view.viewEnabled, c.selected) << c.name;
+        EXPECT_EQ(view.addEnabled, c.selected) << c.name;
+    }
+}
+
+// A query that failed may still be answered: the form stays, and the next Find starts afresh.
+TEST(SearchSession, AFormKeepsOutWhatAFailedQueryStillSends) {
+    Session s;
+    s.session.Find(ByNick(L"王"));
+    EXPECT_STREQ(BoxText(s.Reply(false, UserInfoSet())), text::kServerTimeout);
+    EXPECT_FALSE(s.Reply(true, Users(50, 12)));
+    EXPECT_EQ(s.View().view, TabView::Form);
+    EXPECT_FALSE(s.View().nextEnabled);
+    s.session.Find(ByNick(L"王"));
+    s.Reply(true, Users(1, 3));
+    EXPECT_EQ(s.FirstRow(), L"acc1");
+    EXPECT_EQ(s.session.PageRows(SearchTab::Users).size(), 3u);
 }
 
 TEST(SearchSession, AnAccountNeverHasANextPage) {
@@ -220,11 +306,13 @@ TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
         Session s;
         s.session.Find(ByNick(L"王"));
         if (reQuery) {
-            s.Reply(true, Users(1, 10));
+            s.Reply(true, Users(1, 15));
+            s.session.NextPage(ByNick(L"王"));  // page 2, from the cache
             s.session.NextPage(ByNick(L"王"));
         }
         const std::uint64_t before = s.View().presentation;
         s.session.Present();
+        s.session.PreviousPage();  // refused: the query decides the page
         const SearchViewState view = s.View();
         EXPECT_NE(view.presentation, before);
         EXPECT_TRUE(view.busy);
@@ -234,7 +322,7 @@ TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
         EXPECT_FALSE(view.previousEnabled);
         EXPECT_FALSE(view.tabsEnabled);
         EXPECT_EQ(view.backEnabled, reQuery);
-        EXPECT_FALSE(s.Reply(true, Users(11, 5))) << "the answer lands as it would have";
+        EXPECT_FALSE(s.Reply(true, Users(16, 5))) << "the answer lands as it would have";
         EXPECT_EQ(s.View().pageLabel, reQuery ? L"第2页" : L"第1页");
         EXPECT_TRUE(s.View().tabsEnabled);
     }
@@ -245,6 +333,7 @@ TEST(SearchSession, UnderABoxRepliesWaitAndNothingIsSent) {
     s.session.Find(ByNick(L"王"));
     s.session.BeginModal();
     s.session.ReceiveUsers(true, Users(1, 3));
+    EXPECT_EQ(s.host.posts, 1);
     EXPECT_FALSE(s.session.TakeReply());
     EXPECT_TRUE(s.View().busy) << "the page must not change beneath the box";
     s.session.EndModal();
@@ -258,23 +347,32 @@ TEST(SearchSession, UnderABoxRepliesWaitAndNothingIsSent) {
     EXPECT_EQ(s.host.sent.size(), 1u) << "a Find dispatched by a box's loop sends nothing";
 }
 
-TEST(SearchSession, BackAbandonsAfterTheCommandIsRenewed) {
-    Session s;
-    s.session.Back();
-    EXPECT_EQ(s.host.renewals, 0) << "Back belongs to the result view, and a command that sent nothing stays";
-    s.session.Find(ByNick(L"王"));
-    s.Reply(true, Users(1, 10));
-    s.session.NextPage(ByNick(L"王"));
-    SearchViewState atRenewal;
-    s.host.onRenew = [&] { atRenewal = s.View(); };
-    s.session.ReceiveUsers(true, Users(11, 5));  // merged before Back, taken after
-    s.session.Back();
-    EXPECT_EQ(s.host.renewals, 1);
-    EXPECT_FALSE(atRenewal.busy) << "the query is cancelled before the command goes";
-    EXPECT_EQ(atRenewal.pageLabel, L"第1页") << "and the records go only after it";
-    EXPECT_FALSE(s.session.TakeReply());
-    EXPECT_EQ(s.View().view, TabView::Form);
-    EXPECT_EQ(s.View().pageLabel, L"没有记录");
+TEST(SearchSession, BackAndResetAbandonAfterTheCommandIsRenewed) {
+    for (bool reset : {false, true}) {
+        Session s;
+        s.session.Back();
+        EXPECT_EQ(s.host.renewals, 0) << "a command that sent nothing stays";
+        s.session.Find(ByNick(L"王"));
+        s.session.Back();
+        EXPECT_TRUE(s.View().busy) << "Back belongs to the result view: the query just sent stays";
+        s.Reply(true, Users(1, 10));
+        s.session.NextPage(ByNick(L"王"));
+        SearchViewState atRenewal;
+        s.host.onRenew = [&] { atRenewal = s.View(); };
+        s.session.ReceiveUsers(true, Users(11, 5));  // merged before, taken after
+        if (reset)
+            s.session.Reset(SearchTab::Users);
+        else
+            s.session.Back();
+        EXPECT_EQ(s.host.renewals, 1) << reset;
+        EXPECT_FALSE(atRenewal.busy) << "the query is cancelled before the command goes";
+        EXPECT_EQ(atRenewal.pageLabel, L"第1页") << "and the records go only after it";
+        EXPECT_FALSE(s.session.TakeReply());
+        EXPECT_EQ(s.View().view, TabView::Form);
+        EXPECT_EQ(s.View().pageLabel, L"没有记录");
+        s.session.Reset(SearchTab::Users);
+        EXPECT_EQ(s.host.renewals, 1) << "nothing sent since";
+    }
 }
 
 TEST(SearchSession, TabsKeepTheirViewsAndAreLockedWhileAQueryIsOut) {
@@ -288,11 +386,17 @@ TEST(SearchSession, TabsKeepTheirViewsAndAreLockedWhileAQueryIsOut) {
     EXPECT_STREQ(s.View().addCaption, text::kAddFriend) << "a form leaves Add as it was";
     s.session.ReceiveUsers(true, Users(20, 2));  // for the tab behind: not merged
     s.session.TakeReply();
+    s.session.Find(ZoneById(L"1"));
+    EXPECT_FALSE(s.session.SwitchTab(SearchTab::Users)) << "a zone query locks them too";
+    s.session.ReceiveZones(true, Zones(1, 1));
+    s.session.TakeReply();
+    EXPECT_STREQ(s.View().addCaption, text::kJoinZone);
     s.session.SwitchTab(SearchTab::Users);
     EXPECT_EQ(s.View().view, TabView::Results);
+    EXPECT_STREQ(s.View().addCaption, text::kAddFriend) << "the results in front offer their Add";
     EXPECT_EQ(s.session.PageRows(SearchTab::Users).size(), 3u);
     s.session.Reset(SearchTab::Zones);
-    EXPECT_EQ(s.session.Front(), SearchTab::Zones);
+    EXPECT_EQ(s.View().front, SearchTab::Zones);
     s.session.SwitchTab(SearchTab::Users);
     EXPECT_EQ(s.View().view, TabView::Form) << "a reset returns both tabs to their forms";
 }
@@ -301,7 +405,12 @@ TEST(SearchSession, RepliesWithoutAWindowAreDropped) {
     FakeHost host;
     SearchSession session(host, {});
     session.ReceiveUsers(true, Users(1, 3));
+    EXPECT_TRUE(session.PageRows(SearchTab::Users).empty()) << "not even merged";
     session.OpenMailbox();
+    session.Reset(SearchTab::Zones);
+    session.Find(ZoneById(L"1"));
+    session.CancelQueries();  // the window goes: its queries end with it
+    EXPECT_FALSE(session.View().busy);
     session.CloseMailbox();
     session.ReceiveZones(false, ZoneInfoSet());
     EXPECT_EQ(host.posts, 0);
@@ -322,17 +431,21 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
     for (const auto& c : cases) {
         Session s;
         s.session.Reset(c.tab);
-        SearchCriteria criteria = ByNick(L"王");
-        criteria.zoneById = true;
-        criteria.zoneIdText = L"1";
+        SearchCriteria criteria = ZoneById(L"1");
+        criteria.byNick = true;
+        criteria.nick = L"王";
         s.session.Find(criteria);
-        if (c.tab == SearchTab::Users) {
+        const bool users = c.tab == SearchTab::Users;
+        if (users) {
             s.Reply(true, Users(1, 3));
         } else {
-            s.session.ReceiveZones(true, Zones(1, 3, 5));
+            s.session.ReceiveZones(true, Zones(1, 3, 2));
             s.session.TakeReply();
-            EXPECT_EQ(s.session.PageRows(SearchTab::Zones)[0].columns[2], text::kUnknownIndustry);
+            EXPECT_EQ(s.session.PageRows(SearchTab::Zones)[0].columns[2], text::kUnknownIndustry) << "codes 0 and 1 only";
         }
+        EXPECT_EQ(s.View().pageLabel, L"第1页");
+        EXPECT_STREQ(s.View().rowAddCaption, users ? text::kAddFriend : text::kJoinZone);
+        EXPECT_STREQ(s.View().copyCaption, users ? text::kCopyAccount : text::kCopyZoneId);
         const std::optional<RowRecord> record = s.session.SelectRow(0);
         ASSERT_TRUE(record);
         EXPECT_EQ(record->id, 1u);
@@ -340,6 +453,9 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
         EXPECT_FALSE(s.View().addEnabled) << "not before the client has answered";
         s.session.DecideAdd(*record, c.known, c.self);
         EXPECT_EQ(s.View().addEnabled, c.add) << static_cast<int>(c.tab) << c.known << c.self;
+        s.session.SelectRow(1);
+        s.session.DecideAdd(*record, false, 0);  // the answer about the row selected before
+        EXPECT_FALSE(s.View().addEnabled) << "an answer is for its own row only";
         s.session.SelectRow(-1);
         EXPECT_FALSE(s.View().viewEnabled);
     }
