@@ -395,6 +395,11 @@ TEST(SearchSession, TabsKeepTheirViewsAndAreLockedWhileAQueryIsOut) {
     EXPECT_EQ(s.View().view, TabView::Results);
     EXPECT_STREQ(s.View().addCaption, text::kAddFriend) << "the results in front offer their Add";
     EXPECT_EQ(s.session.PageRows(SearchTab::Users).size(), 3u);
+    s.session.ReceiveUsers(true, Users(30, 2));  // merged while in front, taken behind
+    s.session.SwitchTab(SearchTab::Zones);
+    s.session.TakeReply();
+    EXPECT_STREQ(s.View().addCaption, text::kJoinZone) << "a page filled up behind leaves Add alone";
+    s.session.SwitchTab(SearchTab::Users);
     s.session.Reset(SearchTab::Zones);
     EXPECT_EQ(s.View().front, SearchTab::Zones);
     s.session.SwitchTab(SearchTab::Users);
