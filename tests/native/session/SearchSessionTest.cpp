@@ -322,6 +322,7 @@ TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
         EXPECT_FALSE(view.previousEnabled);
         EXPECT_FALSE(view.tabsEnabled);
         EXPECT_EQ(view.backEnabled, reQuery);
+        EXPECT_EQ(view.pageLabel, reQuery ? L"第2页" : L"没有记录");
         EXPECT_FALSE(s.Reply(true, Users(16, 5))) << "the answer lands as it would have";
         EXPECT_EQ(s.View().pageLabel, reQuery ? L"第2页" : L"第1页");
         EXPECT_TRUE(s.View().tabsEnabled);
