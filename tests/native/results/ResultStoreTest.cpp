@@ -83,6 +83,17 @@ TEST(Receive, AppendsNewRecordsInBatchOrderAndCountsThem) {
     }
 }
 
+// A merge hands over a slice at a time: a repeated record counts toward the limit, and the merge
+// goes on from where the slice stopped.
+TEST(AppendRecords, StopsAtItsLimitAndSaysWhere) {
+    const UserInfoSet batch = UsersWithIds({1, 2, 3, 4});
+    UserInfoSet store = UsersWithIds({2});
+    std::size_t added = 0;
+    EXPECT_EQ(AppendRecords(store, batch.begin(), batch.end(), 3, added), std::prev(batch.end()));
+    EXPECT_EQ(IdsOf(store), (Ids{2, 1, 3}));
+    EXPECT_EQ(added, 2u);
+}
+
 TEST(Receive, RepeatedIdKeepsTheFirstArrivedFields) {
     UserInfoSet first;
     UserInfo original = MakeUser(3, 4, L"张伟");
