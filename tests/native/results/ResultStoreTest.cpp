@@ -118,8 +118,8 @@ TEST(Receive, RepeatedIdKeepsTheFirstArrivedFields) {
     EXPECT_EQ(rows.back().nickname, L"赵敏");
 }
 
-// A record whose copy fails on demand, standing in for an allocation failure while a batch is
-// copied into a store.
+// A record whose copy fails on demand, once, standing in for an allocation failure while a batch
+// is copied into a store.
 int g_copiesBeforeFailure = -1;
 
 struct FragileRecord {
@@ -129,6 +129,7 @@ struct FragileRecord {
     FragileRecord(std::uint64_t i, std::wstring t) : id(i), text(std::move(t)) {}
     FragileRecord(const FragileRecord& other) : id(other.id), text(other.text) {
         if (g_copiesBeforeFailure == 0) {
+            g_copiesBeforeFailure = -1;
             throw std::bad_alloc();
         }
         if (g_copiesBeforeFailure > 0) {
