@@ -112,7 +112,6 @@ private:
     static const FormRow kForms[kSearchByCount];
 
     // Walks of the control table.
-    CWnd* Control(UINT nID);
     void BindControls();
     void ApplyDialogFont();
     void ApplyTemplateFont(UINT nDpi);

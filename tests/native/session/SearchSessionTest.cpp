@@ -339,3 +339,48 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
         EXPECT_FALSE(s.View().viewEnabled);
     }
 }
+
+// The forms and the keyboard: the radio each tab's form has checked, where the focus goes when a
+// view is put in front, and what Enter does, after each step from a fresh reset.
+TEST(SearchSession, FormsFocusAndEnterFollowTheViewInFront) {
+    using On = ViewFocus::On;
+    using Step = std::function<void(Session&)>;
+    const std::optional<SearchBy> none;
+    const struct {
+        const char* name;
+        Step step;
+        std::optional<SearchBy> users, zones;
+        ViewFocus focus;
+        EnterKey enter;
+        bool focusMoves;
+    } cases[] = {
+        {"reset", [](Session&) {}, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::Company}, EnterKey::Find, false},
+        {"reset to zones", [](Session& s) { s.session.Reset(SearchTab::Zones); }, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::ZoneId}, EnterKey::Find, true},
+        {"nickname checked", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::Nick); }, SearchBy::Nick, SearchBy::ZoneId, {On::Edit, SearchBy::Nick}, EnterKey::Find, false},
+        {"online checked: no edit", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::Online); }, SearchBy::Online, SearchBy::ZoneId, {}, EnterKey::Find, false},
+        {"none checked", [](Session& s) { s.session.Choose(SearchTab::Users, std::nullopt); }, none, SearchBy::ZoneId, {}, EnterKey::Find, false},
+        {"another tab's radio changes nothing", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::ZoneName); }, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::Company}, EnterKey::Find, false},
+        {"name checked on the tab behind", [](Session& s) { s.session.Choose(SearchTab::Zones, SearchBy::ZoneName); }, SearchBy::Company, SearchBy::ZoneName, {On::Edit, SearchBy::Company}, EnterKey::Find, false},
+        {"switch to a form", [](Session& s) { s.session.Choose(SearchTab::Zones, SearchBy::ZoneName), s.session.SwitchTab(SearchTab::Zones); }, SearchBy::Company, SearchBy::ZoneName, {On::Edit, SearchBy::ZoneName}, EnterKey::Find, true},
+        {"results", [](Session& s) { s.session.Find(ByNick(L"王")), s.Reply(true, Users(1, 3)); }, SearchBy::Company, SearchBy::ZoneId, {On::List}, EnterKey::ViewRow, true},
+        {"a reset forgets the choices", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::Account), s.session.Reset(SearchTab::Users); }, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::Company}, EnterKey::Find, true},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        const SearchViewState before = s.View();
+        c.step(s);
+        const SearchViewState view = s.View();
+        EXPECT_EQ(view.checked[0], c.users) << c.name;
+        EXPECT_EQ(view.checked[1], c.zones) << c.name;
+        EXPECT_TRUE(view.focus == c.focus) << c.name;
+        EXPECT_EQ(view.enter, c.enter) << c.name;
+        EXPECT_EQ(view.focusMoves != before.focusMoves, c.focusMoves) << c.name;
+    }
+    Session s;
+    const std::uint64_t reset = s.View().formsReset;
+    s.session.Back();
+    s.session.SwitchTab(SearchTab::Zones);
+    EXPECT_EQ(s.View().formsReset, reset) << "only a reset puts the forms back";
+    s.session.Reset(SearchTab::Users);
+    EXPECT_NE(s.View().formsReset, reset);
+}
