@@ -215,7 +215,7 @@ void CSearchDlg::ApplyTemplateFont(UINT nDpi) {
     m_templateFont.Attach(scaled.Detach());
 }
 
-void CSearchDlg::PlaceControls(const LayoutScale& scale) {
+void CSearchDlg::PlaceControls(UINT nDpi) {
     // Before the window is first shown nothing needs redrawing.
     const UINT redraw = IsWindowVisible() ? 0 : SWP_NOREDRAW;
     for (const ControlRow& row : kControls) {
@@ -225,8 +225,8 @@ void CSearchDlg::PlaceControls(const LayoutScale& scale) {
         const Rect96& at = row.place;
         if (at.width == 0 && at.height == 0)
             flags |= SWP_NOMOVE | SWP_NOSIZE;
-        ::SetWindowPos(row.member->get(*this).GetSafeHwnd(), nullptr, scale(at.x), scale(at.y), scale(at.width),
-                       scale(at.height), flags);
+        ::SetWindowPos(row.member->get(*this).GetSafeHwnd(), nullptr, ScaleTo(at.x, nDpi), ScaleTo(at.y, nDpi),
+                       ScaleTo(at.width, nDpi), ScaleTo(at.height, nDpi), flags);
     }
     m_tab.SetWindowPos(&CWnd::wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
