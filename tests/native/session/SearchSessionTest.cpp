@@ -36,15 +36,7 @@ public:
 
 SearchCriteria ByNick(std::wstring nick) {
     SearchCriteria c;
-    c.byNick = true;
-    c.nick = std::move(nick);
-    return c;
-}
-
-SearchCriteria ZoneById(std::wstring id) {
-    SearchCriteria c;
-    c.zoneById = true;
-    c.zoneIdText = std::move(id);
+    c.Choose(SearchBy::Nick, std::move(nick));
     return c;
 }
 
@@ -80,24 +72,24 @@ TEST(FindDecision, EachFormGivesItsQueryOrItsRefusal) {
         std::optional<OutgoingQuery> query;
         const wchar_t* refusal;
     } cases[] = {
-        {"nickname", SearchTab::Users, [](auto& c) { c.byNick = true, c.nick = L"王"; }, OutgoingQuery{Kind::UsersByNick, L"王"}, nullptr},
-        {"empty nickname", SearchTab::Users, [](auto& c) { c.byNick = true; }, std::nullopt, text::kNeedNickname},
-        {"account kept with its blanks", SearchTab::Users, [](auto& c) { c.byAccount = true, c.account = L" a1 "; }, OutgoingQuery{Kind::UsersByAccount, L" a1 "}, nullptr},
-        {"empty account", SearchTab::Users, [](auto& c) { c.byAccount = true; }, std::nullopt, text::kNeedAccount},
-        {"empty company", SearchTab::Users, [](auto& c) { c.byCompany = true; }, std::nullopt, text::kNeedCompany},
+        {"nickname", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Nick, L"王"); }, OutgoingQuery{Kind::UsersByNick, L"王"}, nullptr},
+        {"empty nickname", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Nick); }, std::nullopt, text::kNeedNickname},
+        {"account kept with its blanks", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Account, L" a1 "); }, OutgoingQuery{Kind::UsersByAccount, L" a1 "}, nullptr},
+        {"empty account", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Account); }, std::nullopt, text::kNeedAccount},
+        {"empty company", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Company); }, std::nullopt, text::kNeedCompany},
         {"nickname before account and company", SearchTab::Users,
-         [](auto& c) { c.byNick = c.byAccount = c.byCompany = true, c.nick = L"n", c.account = L"a"; },
+         [](auto& c) { c.Choose(SearchBy::Nick, L"n").Choose(SearchBy::Account, L"a").Choose(SearchBy::Company); },
          OutgoingQuery{Kind::UsersByNick, L"n"}, nullptr},
-        {"online users", SearchTab::Users, [](auto& c) { c.online = true; }, OutgoingQuery{Kind::OnlineUsers, L""}, nullptr},
+        {"online users", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Online); }, OutgoingQuery{Kind::OnlineUsers, L""}, nullptr},
         {"no radio checked", SearchTab::Users, [](auto&) {}, std::nullopt, nullptr},
-        {"zone ID", SearchTab::Zones, [](auto& c) { c.zoneById = true, c.zoneIdText = L"123"; }, OutgoingQuery{Kind::ZoneById, L"", 123}, nullptr},
-        {"zone ID not a number", SearchTab::Zones, [](auto& c) { c.zoneById = true, c.zoneIdText = L"12a"; }, std::nullopt, text::kNeedCriteria},
-        {"empty zone ID", SearchTab::Zones, [](auto& c) { c.zoneById = true; }, std::nullopt, text::kNeedCriteria},
-        {"name, any industry", SearchTab::Zones, [](auto& c) { c.zoneByName = true, c.zoneName = L"abc"; }, OutgoingQuery{Kind::Zone, L"abc", 0, 65535}, nullptr},
-        {"industry alone", SearchTab::Zones, [](auto& c) { c.zoneByName = true, c.industryItem = 2; }, OutgoingQuery{Kind::Zone, L"", 0, 1}, nullptr},
-        {"neither name nor industry", SearchTab::Zones, [](auto& c) { c.zoneByName = true; }, std::nullopt, text::kNeedCriteria},
-        {"no industry selected reads as any", SearchTab::Zones, [](auto& c) { c.zoneByName = true, c.industryItem = -1; }, std::nullopt, text::kNeedCriteria},
-        {"name ignored without its radio", SearchTab::Zones, [](auto& c) { c.zoneName = L"abc", c.industryItem = 1; }, OutgoingQuery{Kind::Zone, L"", 0, 0}, nullptr},
+        {"zone ID", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneId, L"123"); }, OutgoingQuery{Kind::ZoneById, L"", 123}, nullptr},
+        {"zone ID not a number", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneId, L"12a"); }, std::nullopt, text::kNeedCriteria},
+        {"empty zone ID", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneId); }, std::nullopt, text::kNeedCriteria},
+        {"name, any industry", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneName, L"abc"); }, OutgoingQuery{Kind::Zone, L"abc", 0, 65535}, nullptr},
+        {"industry alone", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneName).industryItem = 2; }, OutgoingQuery{Kind::Zone, L"", 0, 1}, nullptr},
+        {"neither name nor industry", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneName); }, std::nullopt, text::kNeedCriteria},
+        {"no industry selected reads as any", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneName).industryItem = -1; }, std::nullopt, text::kNeedCriteria},
+        {"name ignored without its radio", SearchTab::Zones, [](auto& c) { c.text[static_cast<int>(SearchBy::ZoneName)] = L"abc", c.industryItem = 1; }, OutgoingQuery{Kind::Zone, L"", 0, 0}, nullptr},
     };
     for (const auto& c : cases) {
         SearchCriteria criteria;
@@ -226,17 +218,17 @@ TEST(SearchSession, PagesFollowTheRowsLastShownNotAList) {
     EXPECT_EQ(s.View().pageLabel, L"第2页") << "the page shown again is full: Next moves on";
 }
 
-// What each step puts in front of the user (the focus goes there), and whether it fills the list
+// What each step puts in front of the user (the focus moves to it), and whether it fills the list
 // anew (which ends its selection). Each starts on page 1 of 15 users, the first row selected and
 // addable, after `before`.
-TEST(SearchSession, WhatEachStepPresentsAndRefills) {
+TEST(SearchSession, WhatEachStepPutsInFrontAndRefills) {
     using Step = std::function<void(Session&)>;
     const Step next = [](Session& s) { s.session.NextPage(ByNick(L"王")); };
     const Step back = [](Session& s) { s.session.Back(); };
     const struct {
         const char* name;
         Step before, step;
-        bool presents, refills, selected;
+        bool focusMoves, refills, selected;
     } cases[] = {
         {"next page from the cache", nullptr, next, true, true, false},
         {"previous page", next, [](Session& s) { s.session.PreviousPage(); }, true, true, false},
@@ -264,7 +256,7 @@ TEST(SearchSession, WhatEachStepPresentsAndRefills) {
         const SearchViewState before = s.View();
         c.step(s);
         const SearchViewState view = s.View();
-        EXPECT_EQ(view.presentation != before.presentation, c.presents) << c.name;
+        EXPECT_EQ(view.focusMoves != before.focusMoves, c.focusMoves) << c.name;
         EXPECT_EQ(view.rowsVersion[0] != before.rowsVersion[0], c.refills) << c.name;
         EXPECT_EQ(view.viewEnabled, c.selected) << c.name;
         EXPECT_EQ(view.addEnabled, c.selected) << c.name;
@@ -288,10 +280,7 @@ TEST(SearchSession, AFormKeepsOutWhatAFailedQueryStillSends) {
 TEST(SearchSession, AnAccountNeverHasANextPage) {
     for (bool byAccount : {false, true}) {
         Session s;
-        SearchCriteria criteria = ByNick(L"王");
-        criteria.byNick = !byAccount;
-        criteria.byAccount = byAccount;
-        criteria.account = L"acc1";
+        SearchCriteria criteria = byAccount ? SearchCriteria().Choose(SearchBy::Account, L"acc1") : ByNick(L"王");
         s.session.Find(criteria);
         s.Reply(true, Users(1, 15));
         EXPECT_EQ(s.View().nextEnabled, !byAccount) << byAccount;
@@ -310,11 +299,11 @@ TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
             s.session.NextPage(ByNick(L"王"));  // page 2, from the cache
             s.session.NextPage(ByNick(L"王"));
         }
-        const std::uint64_t before = s.View().presentation;
+        const std::uint64_t before = s.View().focusMoves;
         s.session.Present();
         s.session.PreviousPage();  // refused: the query decides the page
         const SearchViewState view = s.View();
-        EXPECT_NE(view.presentation, before);
+        EXPECT_NE(view.focusMoves, before);
         EXPECT_TRUE(view.busy);
         EXPECT_FALSE(view.findEnabled);
         EXPECT_STREQ(view.findCaption, text::kSearching);
@@ -332,19 +321,19 @@ TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
 TEST(SearchSession, UnderABoxRepliesWaitAndNothingIsSent) {
     Session s;
     s.session.Find(ByNick(L"王"));
-    s.session.BeginModal();
+    s.session.HoldReplies();
     s.session.ReceiveUsers(true, Users(1, 3));
     EXPECT_EQ(s.host.posts, 1);
     EXPECT_FALSE(s.session.TakeReply());
     EXPECT_TRUE(s.View().busy) << "the page must not change beneath the box";
-    s.session.EndModal();
+    s.session.ReleaseReplies();
     EXPECT_TRUE(s.session.RepliesWaiting());
     s.session.TakeReply();
     EXPECT_EQ(s.View().view, TabView::Results);
     s.session.Back();
-    s.session.BeginModal();
+    s.session.HoldReplies();
     EXPECT_FALSE(s.session.Find(ByNick(L"王")));
-    s.session.EndModal();
+    s.session.ReleaseReplies();
     EXPECT_EQ(s.host.sent.size(), 1u) << "a Find dispatched by a box's loop sends nothing";
 }
 
@@ -387,7 +376,7 @@ TEST(SearchSession, TabsKeepTheirViewsAndAreLockedWhileAQueryIsOut) {
     EXPECT_STREQ(s.View().addCaption, text::kAddFriend) << "a form leaves Add as it was";
     s.session.ReceiveUsers(true, Users(20, 2));  // for the tab behind: not merged
     s.session.TakeReply();
-    s.session.Find(ZoneById(L"1"));
+    s.session.Find(SearchCriteria().Choose(SearchBy::ZoneId, L"1"));
     EXPECT_FALSE(s.session.SwitchTab(SearchTab::Users)) << "a zone query locks them too";
     s.session.ReceiveZones(true, Zones(1, 1));
     s.session.TakeReply();
@@ -414,7 +403,7 @@ TEST(SearchSession, RepliesWithoutAWindowAreDropped) {
     EXPECT_TRUE(session.PageRows(SearchTab::Users).empty()) << "not even merged";
     session.OpenMailbox();
     session.Reset(SearchTab::Zones);
-    session.Find(ZoneById(L"1"));
+    session.Find(SearchCriteria().Choose(SearchBy::ZoneId, L"1"));
     session.CancelQueries();  // the window goes: its queries end with it
     EXPECT_FALSE(session.View().busy);
     session.CloseMailbox();
@@ -437,9 +426,8 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
     for (const auto& c : cases) {
         Session s;
         s.session.Reset(c.tab);
-        SearchCriteria criteria = ZoneById(L"1");
-        criteria.byNick = true;
-        criteria.nick = L"王";
+        SearchCriteria criteria = ByNick(L"王");
+        criteria.Choose(SearchBy::ZoneId, L"1");
         s.session.Find(criteria);
         const bool users = c.tab == SearchTab::Users;
         if (users) {
@@ -465,4 +453,49 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
         s.session.SelectRow(-1);
         EXPECT_FALSE(s.View().viewEnabled);
     }
+}
+
+// The forms and the keyboard: the radio each tab's form has checked, where the focus goes when a
+// view is put in front, and what Enter does, after each step from a fresh reset.
+TEST(SearchSession, FormsFocusAndEnterFollowTheViewInFront) {
+    using On = ViewFocus::On;
+    using Step = std::function<void(Session&)>;
+    const std::optional<SearchBy> none;
+    const struct {
+        const char* name;
+        Step step;
+        std::optional<SearchBy> users, zones;
+        ViewFocus focus;
+        EnterKey enter;
+        bool focusMoves;
+    } cases[] = {
+        {"reset", [](Session&) {}, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::Company}, EnterKey::Find, false},
+        {"reset to zones", [](Session& s) { s.session.Reset(SearchTab::Zones); }, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::ZoneId}, EnterKey::Find, true},
+        {"nickname checked", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::Nick); }, SearchBy::Nick, SearchBy::ZoneId, {On::Edit, SearchBy::Nick}, EnterKey::Find, false},
+        {"online checked: no edit", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::Online); }, SearchBy::Online, SearchBy::ZoneId, {}, EnterKey::Find, false},
+        {"none checked", [](Session& s) { s.session.Choose(SearchTab::Users, std::nullopt); }, none, SearchBy::ZoneId, {}, EnterKey::Find, false},
+        {"another tab's radio changes nothing", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::ZoneName); }, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::Company}, EnterKey::Find, false},
+        {"name checked on the tab behind", [](Session& s) { s.session.Choose(SearchTab::Zones, SearchBy::ZoneName); }, SearchBy::Company, SearchBy::ZoneName, {On::Edit, SearchBy::Company}, EnterKey::Find, false},
+        {"switch to a form", [](Session& s) { s.session.Choose(SearchTab::Zones, SearchBy::ZoneName), s.session.SwitchTab(SearchTab::Zones); }, SearchBy::Company, SearchBy::ZoneName, {On::Edit, SearchBy::ZoneName}, EnterKey::Find, true},
+        {"results", [](Session& s) { s.session.Find(ByNick(L"王")), s.Reply(true, Users(1, 3)); }, SearchBy::Company, SearchBy::ZoneId, {On::List}, EnterKey::ViewRow, true},
+        {"a reset forgets the choices", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::Account), s.session.Reset(SearchTab::Users); }, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::Company}, EnterKey::Find, true},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        const SearchViewState before = s.View();
+        c.step(s);
+        const SearchViewState view = s.View();
+        EXPECT_EQ(view.checked[0], c.users) << c.name;
+        EXPECT_EQ(view.checked[1], c.zones) << c.name;
+        EXPECT_TRUE(view.focus == c.focus) << c.name;
+        EXPECT_EQ(view.enter, c.enter) << c.name;
+        EXPECT_EQ(view.focusMoves != before.focusMoves, c.focusMoves) << c.name;
+    }
+    Session s;
+    const std::uint64_t reset = s.View().formsReset;
+    s.session.Back();
+    s.session.SwitchTab(SearchTab::Zones);
+    EXPECT_EQ(s.View().formsReset, reset) << "only a reset puts the forms back";
+    s.session.Reset(SearchTab::Users);
+    EXPECT_NE(s.View().formsReset, reset);
 }
