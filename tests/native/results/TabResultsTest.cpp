@@ -207,12 +207,14 @@ TEST(TabResults, BatchForATabBehindIsDroppedUnmerged) {
 }
 
 TEST(TabResults, AbandonedRepliesAreStaleWhereverTheyWere) {
-    // Merged and posted, then Back: the post is recognised, and the records are gone.
+    // Merged and posted, then Back from page 2: the post is recognised, and the records are gone.
     Tab tab;
     tab.Answer(Users(1, 10));
+    tab.Answer(Users(11, 10));
+    ASSERT_EQ(tab.results.Page(), 1);
     tab.results.BeginQuery();
     EXPECT_TRUE(tab.results.Pager().inFlight);
-    const TabReply merged = tab.results.Receive(true, Users(11, 10));
+    const TabReply merged = tab.results.Receive(true, Users(21, 10));
     const TabReply failed = tab.results.Receive(false, UserInfoSet());
     tab.results.Abandon();
     EXPECT_EQ(tab.results.Take(merged), ReplyFate::Stale);
