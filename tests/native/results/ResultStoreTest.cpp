@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <new>
 #include <string>
@@ -121,6 +122,8 @@ TEST(Receive, RepeatedIdKeepsTheFirstArrivedFields) {
 // A record whose copy fails on demand, once, standing in for an allocation failure while a batch
 // is copied into a store.
 int g_copiesBeforeFailure = -1;
+// Runs at the failing copy: outside the store's lock, as the window thread would between slices.
+std::function<void()> g_atFailure;
 
 struct FragileRecord {
     std::uint64_t id = 0;
@@ -130,6 +133,8 @@ struct FragileRecord {
     FragileRecord(const FragileRecord& other) : id(other.id), text(other.text) {
         if (g_copiesBeforeFailure == 0) {
             g_copiesBeforeFailure = -1;
+            if (g_atFailure)
+                g_atFailure();
             throw std::bad_alloc();
         }
         if (g_copiesBeforeFailure > 0) {
@@ -202,6 +207,27 @@ TEST(TabResults, FailedCopyInALaterSliceTakesTheWholeBatchBack) {
         EXPECT_EQ(results.Size(), 602u);
         EXPECT_EQ(results.NewCount(), 600);
     }
+}
+
+// A page turned onto the first slice while the second is copied goes back to the last page left
+// when the batch is taken back.
+TEST(TabResults, APageOntoRecordsTakenBackGoesBackToTheLastPageLeft) {
+    Ids first, ids;
+    for (std::uint64_t id = 1; id <= 15; ++id)
+        first.push_back(id);
+    for (std::uint64_t id = 100; id < 700; ++id)
+        ids.push_back(id);
+    TabResults<FragileSet> results;
+    results.SetShown(true);
+    results.Receive(true, FragileWithIds(first));
+    ASSERT_TRUE(results.AdvanceFrom(10));
+    const FragileSet batch = FragileWithIds(ids);
+    g_copiesBeforeFailure = 600;
+    g_atFailure = [&] { EXPECT_TRUE(results.AdvanceFrom(10)); };  // onto page 3, of the first slice
+    EXPECT_THROW(results.Receive(true, batch), std::bad_alloc);
+    g_atFailure = nullptr;
+    EXPECT_EQ(results.Page(), 1);
+    EXPECT_EQ(IdsOf(results.PageRecords()), (Ids{11, 12, 13, 14, 15}));
 }
 
 }  // namespace
