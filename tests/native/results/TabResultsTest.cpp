@@ -171,10 +171,12 @@ TEST(TabResults, FailedAndEmptyRepliesKeepThePageAndTellWhetherMoreMayCome) {
 TEST(TabResults, RowsMapToTheRecordsOfThePageShown) {
     Tab tab;
     tab.Answer(Users(1, 13));
+    EXPECT_FALSE(tab.results.RecordAtRow(10)) << "a row of the next page";
     ASSERT_TRUE(tab.NextFromCache());
     EXPECT_EQ(tab.results.RecordAtRow(0)->id, 11u);
     EXPECT_EQ(tab.results.RecordAtRow(2)->id, 13u);
     EXPECT_FALSE(tab.results.RecordAtRow(3)) << "past the last record";
+    EXPECT_FALSE(tab.results.RecordAtRow(5));
     EXPECT_FALSE(tab.results.RecordAtRow(-1));
     EXPECT_FALSE(tab.results.RecordAtRow(10));
 }
