@@ -194,7 +194,7 @@ TEST(TabResults, FailedCopyInALaterSliceTakesTheWholeBatchBack) {
     const struct {
         int copiesBeforeFailure;
         Ids before;
-    } cases[] = {{450, {1, 2}}, {600, {1, 2}}, {600, {}}};
+    } cases[] = {{450, {1, 2}}, {600, {1, 2}}, {600, {}}, {600, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}}};
     for (const auto& c : cases) {
         TabResults<FragileSet> results;
         results.SetShown(true);
@@ -204,6 +204,7 @@ TEST(TabResults, FailedCopyInALaterSliceTakesTheWholeBatchBack) {
         EXPECT_THROW(results.Receive(true, batch), std::bad_alloc);
         g_copiesBeforeFailure = -1;
         EXPECT_EQ(StoredIds(results), c.before) << c.copiesBeforeFailure;
+        EXPECT_EQ(results.Page(), 0) << "the first page was shown, and is still there";
         EXPECT_EQ(results.NewCount(), static_cast<int>(c.before.size())) << "the count of the batch that did arrive";
 
         results.Receive(true, batch);
