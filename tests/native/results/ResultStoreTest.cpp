@@ -214,24 +214,28 @@ TEST(TabResults, FailedCopyInALaterSliceTakesTheWholeBatchBack) {
 }
 
 // A page turned onto the first slice while the second is copied goes back to the last page left
-// when the batch is taken back.
+// when the batch is taken back; a page of records that stay stays.
 TEST(TabResults, APageOntoRecordsTakenBackGoesBackToTheLastPageLeft) {
-    Ids first, ids;
-    for (std::uint64_t id = 1; id <= 15; ++id)
-        first.push_back(id);
+    Ids ids;
     for (std::uint64_t id = 100; id < 700; ++id)
         ids.push_back(id);
-    TabResults<FragileSet> results;
-    results.SetShown(true);
-    results.Receive(true, FragileWithIds(first));
-    ASSERT_TRUE(results.AdvanceFrom(10));
     const FragileSet batch = FragileWithIds(ids);
-    g_copiesBeforeFailure = 600;
-    g_atFailure = [&] { EXPECT_TRUE(results.AdvanceFrom(10)); };  // onto page 3, of the first slice
-    EXPECT_THROW(results.Receive(true, batch), std::bad_alloc);
-    g_atFailure = nullptr;
-    EXPECT_EQ(results.Page(), 1);
-    EXPECT_EQ(IdsOf(results.PageRecords()), (Ids{11, 12, 13, 14, 15}));
+    for (const auto& [before, pageTurned] : {std::pair{20, true}, std::pair{35, false}}) {
+        Ids first;
+        for (int id = 1; id <= before; ++id)
+            first.push_back(static_cast<std::uint64_t>(id));
+        TabResults<FragileSet> results;
+        results.SetShown(true);
+        results.Receive(true, FragileWithIds(first));
+        ASSERT_TRUE(results.AdvanceFrom(10));  // page 2
+        g_copiesBeforeFailure = 600;
+        if (pageTurned)
+            g_atFailure = [&] { EXPECT_TRUE(results.AdvanceFrom(10)); };  // page 3, of the first slice
+        EXPECT_THROW(results.Receive(true, batch), std::bad_alloc);
+        g_atFailure = nullptr;
+        EXPECT_EQ(results.Page(), 1) << before;
+        EXPECT_EQ(IdsOf(results.PageRecords()).front(), 11u) << before;
+    }
 }
 
 }  // namespace
