@@ -161,6 +161,7 @@ TEST(Stores, StoreOutlivesTheBatchItWasFilledFrom) {
         ZoneInfo zone = SortedZone(900, 1, L"长三角电子元器件采购商圈");
         zone.admins.insert({kMaxId, 1});
         zone.admins.insert({12, 2});
+        zone.admins.insert({12, 3});  // one role per user: refused
         zone.description = L"面向华东地区中小企业的元器件采购交流平台";
         zoneBatch->push_back(zone);
         zones.insert(zones.end(), zoneBatch->begin(), zoneBatch->end());
