@@ -77,8 +77,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${SEARCH_PRODUCT_NAME}")
 set(CPACK_PACKAGE_FILE_NAME "Search-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME}")
 # Shipped as built: stripping would make DLLs other than the ones tested, and the PDBs name them.
 set(CPACK_STRIP_FILES OFF)
-# The same commit gives the same zip: every file and folder gets the commit's time before CPack
-# zips them (SOURCE_DATE_EPOCH, when set, wins).
+# The same commit gives the same zip: it is rewritten with every time stamp the commit's
+# (SOURCE_DATE_EPOCH, when set, wins) and its entries in name order.
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(SEARCH_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
 else()
@@ -87,9 +87,12 @@ else()
     OUTPUT_VARIABLE SEARCH_SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE
     RESULT_VARIABLE _git_failed ERROR_QUIET)
   if(_git_failed OR SEARCH_SOURCE_DATE_EPOCH STREQUAL "")
-    set(SEARCH_SOURCE_DATE_EPOCH 315532800)  # 1980-01-01, the earliest time a zip can hold
+    set(SEARCH_SOURCE_DATE_EPOCH 0)  # outside git: the earliest time a zip can hold
   endif()
 endif()
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(CPACK_SEARCH_PYTHON ${Python3_EXECUTABLE})
+set(CPACK_SEARCH_ZIP_TOOL ${PROJECT_SOURCE_DIR}/cmake/reproducible-zip)
 set(CPACK_SEARCH_SOURCE_DATE_EPOCH ${SEARCH_SOURCE_DATE_EPOCH})
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/SearchPackageTimes.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/SearchPackageZip.cmake)
 include(CPack)
