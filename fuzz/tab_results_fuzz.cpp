@@ -16,6 +16,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "SearchRecords.h"
+#include "ReplyMailbox.h"
 #include "TabResults.h"
 
 namespace {
@@ -223,7 +224,7 @@ private:
         // Either through the mailbox, as the window gets it, or held and taken at random.
         if (m_in.ConsumeBool()) {
             int posts = 0;
-            const PostedReply posted{0, reply};
+            const PostedReply posted{SearchTab::Users, reply};
             const bool left = m_mailbox.Leave(posted, [&](const PostedReply& p) {
                 ++posts;
                 Expect(p.reply.generation == reply.generation, "posted reply", 1, 0);

@@ -10,6 +10,7 @@
 // command.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -96,29 +97,47 @@ private:
     private:
         int m_nDpi;
     };
+
+    // The window's controls, a row each (SearchDlgControls.cpp): binding, fonts, placement, the
+    // view each is shown in, what the view state enables and captions, and the names screen
+    // readers hear all come from this table.
+    struct ControlRow;
+    static const ControlRow kControls[];
+    // The forms: the radio of each way to search and its edit (kSearchForms holds their rules).
+    struct FormRow {
+        SearchBy by;
+        CSkinRadio CSearchDlg::*radio;
+        CSkinEdit CSearchDlg::*edit;  // null: the radio has none
+    };
+    static const FormRow kForms[kSearchByCount];
+
+    // Walks of the control table.
+    CWnd* Control(UINT nID);
+    void BindControls();
+    void ApplyDialogFont();
+    void ApplyTemplateFont(UINT nDpi);
+    void PlaceControls(const LayoutScale& scale);
+    void NameControls();
+    void ShowControlsOf(const SearchViewState& view);
+    // Leaves a control that already is as asked alone.
+    static void Enable(CWnd& control, bool bEnable);
+
     // The steps of OnInitDialog, in their order.
     void CreateDialogFont(const LayoutScale& scale);
     void SetWindowIcons();
-    void BindTab();
-    static CSkinStatic::SkinStaticInfo PageLabelSkin();
-    void BindControls();
-    static CSkinComboBox::SkinComboBoxInfo IndustryBoxSkin();
-    static CSkinGroupBox::SkinGroupBoxInfo GroupBoxSkin();
+    void SetSkinKeys();
     void LimitEdits();
-    void ApplyDialogFont();
     void BuildListColumns(const LayoutScale& scale);
     void BuildTabItems();
     void FillIndustries();
-    void PlaceControls(const LayoutScale& scale);
     void SizeWindow(const LayoutScale& scale);
     // The steps that depend on the DPI, run again when it changes.
     void SizeTabItems(const LayoutScale& scale);
     void SizeListColumns(const LayoutScale& scale);
-    void ApplyTemplateFont(UINT nDpi);
     void KeepLayoutOnDpiChange();
 
-    // Screen readers, high-contrast schemes and DPI changes (SearchDlgAccess.cpp; the DPI change
-    // runs the layout steps of OnInitDialog, in SearchDlgInit.cpp).
+    // Display settings: a DPI change (SearchDlgInit.cpp) and high-contrast schemes
+    // (SearchDlgContrast.cpp).
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
@@ -126,30 +145,31 @@ private:
     LRESULT OnShowWindow(WPARAM wParam, LPARAM lParam);
     static bool HighContrastColour(CCmdTarget* pTarget, const AFX_MSGMAP_ENTRY& entry, WPARAM wParam,
                                    LPARAM lParam, LRESULT* pResult);
-    void NameControls();
     void FollowContrastScheme();
     void PassSysColorChange();
     void DrawSeparatorForScheme();
 
-    // The forms as the user left them.
+    // The forms (SearchDlgForms.cpp): read as the user left them, put back to their defaults at a
+    // reset, and the edits enabled by the radio checked.
     SearchCriteria ReadCriteria() const;
-    // Both forms back to their defaults: by company and by ID, the other inputs empty and off.
-    void ResetForms();
-    // Sets every control from the session's view. Changes nothing when nothing changed.
+    void OnFormRadio(SearchTab tab);
+    void ResetForms(const SearchViewState& view);
+    void EnableFormInputs(const SearchViewState& view);
+
+    // Sets every control from the session's view (SearchDlgRender.cpp). Changes nothing when
+    // nothing changed.
     void Render();
     void FillList(SearchTab tab);
     CListCtrl& ListOf(SearchTab tab);
-    // Where the keyboard starts in the view shown: the edit of the checked radio in a form, the
-    // list in a result view; null when nothing there can take it.
-    CWnd* ViewFocusControl();
+    CWnd* FocusControl(const ViewFocus& focus);
     // Takes the oldest reply the callbacks left, draws it and shows its box.
     void HandleNextReply();
     void HandleWaitingReplies();
-    // Runs fn, which may run a message loop (a message box, a call into the client). Replies that
-    // arrive meanwhile wait until it has returned; false when the window is gone by then, and the
-    // caller must return without touching the window.
+    // Runs fn, which may run a message loop (a message box, a call into the client) and re-enter
+    // this window. Replies that arrive meanwhile wait until it has returned; false when the window
+    // is gone by then, and the caller must return without touching the window.
     template <class Fn>
-    bool RunModal(Fn fn);
+    bool CallHoldingReplies(Fn fn);
     // Shows the session's box, if any; false when the window went while it was up.
     bool ShowBox(const std::optional<SearchBox>& box);
     // Hands row `row`'s record to the client: a user with its account, or a zone.
@@ -199,10 +219,13 @@ private:
     CSessionHost m_sessionHost;
     // Both tabs' results and every decision about them; the window draws its View().
     SearchSession m_session;
-    // What Render last drew: a list is filled again only when its rows changed, and the focus
-    // moves only when a view was put in front.
+    // What Render last drew: a list is filled again only when its rows changed, the forms go
+    // back to their defaults only at a reset, their inputs are enabled anew only when another
+    // radio was checked, and the focus moves only when a view was put in front.
     std::uint64_t m_renderedRows[2] = {~0ull, ~0ull};
-    std::uint64_t m_renderedPresentation = ~0ull;
+    std::uint64_t m_renderedFormsReset = ~0ull;
+    std::array<std::optional<SearchBy>, 2> m_renderedChecked{};
+    std::uint64_t m_renderedFocusMoves = ~0ull;
     int m_nFilling = 0;  // a list is being filled: its notifications are ours, not the user's
     // The tab in front of the reset the first showing presents (ResetWhenFirstShown).
     std::optional<SearchTab> m_resetWhenShown;
@@ -227,13 +250,13 @@ private:
 };
 
 template <class Fn>
-bool CSearchDlg::RunModal(Fn fn) {
-    m_session.BeginModal();
+bool CSearchDlg::CallHoldingReplies(Fn fn) {
+    m_session.HoldReplies();
     fn();
-    m_session.EndModal();
+    m_session.ReleaseReplies();
     if (!GetSafeHwnd())
         return false;
-    if (!m_session.Modal())
+    if (!m_session.RepliesHeld())
         HandleWaitingReplies();
     return GetSafeHwnd() != nullptr;
 }

@@ -66,8 +66,8 @@ void CSearchDlg::ActOnRow(int row, UserAction userAction, ZoneAction zoneAction)
     if (!record || !m_pResultHandler)
         return;
     const bool alive = tab == SearchTab::Users
-                           ? RunModal([&] { (m_pResultHandler->*userAction)(record->id, record->account); })
-                           : RunModal([&] { (m_pResultHandler->*zoneAction)(record->id); });
+                           ? CallHoldingReplies([&] { (m_pResultHandler->*userAction)(record->id, record->account); })
+                           : CallHoldingReplies([&] { (m_pResultHandler->*zoneAction)(record->id); });
     if (alive)
         Render();
 }
@@ -92,7 +92,7 @@ void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
         return;
     // The client's answer may take a message loop of its own.
     bool known = false;
-    if (!RunModal([&] {
+    if (!CallHoldingReplies([&] {
             known = tab == SearchTab::Users ? m_pResultHandler->IsFriend(record->id)
                                             : m_pResultHandler->IsZoneMember(record->id);
         }))
@@ -170,7 +170,7 @@ void CSearchDlg::ShowRowMenu(int row, POINT pt) {
     menu.Append(ID_ROW_COPY, view.copyCaption);
     // The menu runs a loop of its own: replies wait, so the row stays the one it was opened on.
     UINT chosen = 0;
-    if (!RunModal([&] { chosen = menu.Track(m_hWnd, pt); }))
+    if (!CallHoldingReplies([&] { chosen = menu.Track(m_hWnd, pt); }))
         return;
     switch (chosen) {
     case IDC_BTN_ADD:

@@ -21,6 +21,6 @@ void CSearchDlg::HandleNextReply() {
 }
 
 void CSearchDlg::HandleWaitingReplies() {
-    while (!m_session.Modal() && GetSafeHwnd() && m_session.RepliesWaiting())
+    while (!m_session.RepliesHeld() && GetSafeHwnd() && m_session.RepliesWaiting())
         HandleNextReply();
 }

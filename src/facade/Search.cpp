@@ -17,6 +17,10 @@ Search& Search::operator=(const Search& other) {
 }
 
 void Search::StartSearch(HWND hParent, bool bUserTab) {
+    // The window went with its owner (a client destroys its main window when it signs out or
+    // switches accounts): its object goes as StopSearch sends it, and a new window is made.
+    if (m_pSearchDlg && !m_pSearchDlg->GetSafeHwnd())
+        StopSearch();
     if (!m_pSearchDlg) {
         HWND hOwner = (hParent && ::IsWindow(hParent)) ? hParent : ::GetDesktopWindow();
         CWnd* pParent = CWnd::FromHandle(hOwner);
@@ -44,7 +48,8 @@ void Search::StopSearch() {
         return;
     CSearchDlg* pDlg = m_pSearchDlg;
     m_pSearchDlg = nullptr;
-    pDlg->ShowWindow(SW_HIDE);
+    if (pDlg->GetSafeHwnd())
+        pDlg->ShowWindow(SW_HIDE);
     // The client may be stopping us from inside one of the window's own handlers (in a message
     // loop under one of our boxes, or in a call we made into it): the object then outlives this
     // call until that handler has returned.

@@ -35,39 +35,39 @@ FindDecision Query(Kind kind, std::wstring text = std::wstring(), std::uint64_t 
 FindDecision DecideUserFind(const SearchCriteria& c) {
     // The first checked radio in this order decides; the online radio has no text.
     const struct {
-        bool checked;
-        const std::wstring& text;
+        SearchBy by;
         const wchar_t* missing;
         Kind kind;
     } choices[] = {
-        {c.byNick, c.nick, search_text::kNeedNickname, Kind::UsersByNick},
-        {c.byAccount, c.account, search_text::kNeedAccount, Kind::UsersByAccount},
-        {c.byCompany, c.company, search_text::kNeedCompany, Kind::UsersByCompany},
+        {SearchBy::Nick, search_text::kNeedNickname, Kind::UsersByNick},
+        {SearchBy::Account, search_text::kNeedAccount, Kind::UsersByAccount},
+        {SearchBy::Company, search_text::kNeedCompany, Kind::UsersByCompany},
     };
     const auto chosen =
-        std::find_if(std::begin(choices), std::end(choices), [](const auto& choice) { return choice.checked; });
+        std::find_if(std::begin(choices), std::end(choices), [&c](const auto& choice) { return c.Checked(choice.by); });
     if (chosen != std::end(choices)) {
         // Sent exactly as typed: blanks are text, only the empty text is missing.
-        if (chosen->text.empty())
+        const std::wstring& text = c.Text(chosen->by);
+        if (text.empty())
             return Refuse(chosen->missing);
-        return Query(chosen->kind, chosen->text);
+        return Query(chosen->kind, text);
     }
-    if (c.online)
+    if (c.Checked(SearchBy::Online))
         return Query(Kind::OnlineUsers);
     return FindDecision();
 }
 
 FindDecision DecideZoneFind(const SearchCriteria& c) {
-    if (c.zoneById) {
+    if (c.Checked(SearchBy::ZoneId)) {
         std::uint64_t zoneId = 0;
         try {
-            zoneId = IdentifierFromText(c.zoneIdText.c_str());
+            zoneId = IdentifierFromText(c.Text(SearchBy::ZoneId).c_str());
         } catch (const boost::bad_lexical_cast&) {
             return Refuse(search_text::kNeedCriteria);
         }
         return Query(Kind::ZoneById, std::wstring(), zoneId);
     }
-    const std::wstring name = c.zoneByName ? c.zoneName : std::wstring();
+    const std::wstring name = c.Checked(SearchBy::ZoneName) ? c.Text(SearchBy::ZoneName) : std::wstring();
     // No selection (CB_ERR), which only another program can bring about, reads as "any industry"
     // rather than sending the code 65534.
     const int item = c.industryItem < 0 ? 0 : c.industryItem;

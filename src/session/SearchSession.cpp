@@ -37,7 +37,7 @@ void SearchSession::Receive(SearchTab tab, TabResults<Set>& results, bool ok, co
     if (!m_replies.IsOpen())
         return;  // no window (yet, or any more): nothing will show these records
     PostedReply posted;
-    posted.tab = static_cast<int>(tab);
+    posted.tab = tab;
     posted.reply = results.Receive(ok, batch);
     // Under the mailbox's lock: the window cannot go between leaving the reply and the post.
     m_replies.Leave(posted, [this](const PostedReply&) { m_host.PostReply(); });
@@ -114,10 +114,22 @@ void SearchSession::Reset(SearchTab front) {
         state.view = TabView::Form;
         state.byAccount = false;
     }
-    ++m_presentation;
+    for (const SearchForm& form : kSearchForms) {
+        if (form.checkedAfterReset)
+            m_checked[static_cast<int>(form.tab)] = form.by;
+    }
+    ++m_formsReset;
+    ++m_focusMoves;
 }
 
-void SearchSession::Present() { ++m_presentation; }
+void SearchSession::Choose(SearchTab tab, std::optional<SearchBy> checked) {
+    // Only a radio of that tab's own form.
+    if (checked && FormOf(*checked).tab != tab)
+        return;
+    m_checked[static_cast<int>(tab)] = checked;
+}
+
+void SearchSession::Present() { ++m_focusMoves; }
 
 std::optional<SearchBox> SearchSession::Find(const SearchCriteria& criteria) {
     // Find belongs to the form in front. The Find that Enter posts can arrive after the view has
@@ -135,7 +147,7 @@ std::optional<SearchBox> SearchSession::Send(const SearchCriteria& criteria) {
         return std::nullopt;
     // Nor under a box or a client call: only a queued message can get here then, and the view
     // after the box must be the one the box's own handler leaves.
-    if (Modal())
+    if (RepliesHeld())
         return std::nullopt;
     TabState& state = StateOf(m_front);
     // A search from the form starts afresh: whatever a server still sends for an earlier one (a
@@ -171,7 +183,7 @@ std::optional<SearchBox> SearchSession::NextPage(const SearchCriteria& criteria)
         return std::nullopt;
     if (WithResults(m_front, [](auto& results) { return results.Next(); }) == NextStep::FromCache) {
         ShowPage(m_front, true);
-        ++m_presentation;
+        ++m_focusMoves;
         return std::nullopt;
     }
     return Send(criteria);
@@ -182,7 +194,7 @@ void SearchSession::PreviousPage() {
         return;
     WithResults(m_front, [](auto& results) { results.PreviousPage(); });
     ShowPage(m_front, false);
-    ++m_presentation;
+    ++m_focusMoves;
 }
 
 void SearchSession::Back() {
@@ -193,7 +205,7 @@ void SearchSession::Back() {
         return;
     StateOf(m_front).view = TabView::Form;
     AbandonSearch(m_front);
-    ++m_presentation;
+    ++m_focusMoves;
 }
 
 bool SearchSession::SwitchTab(SearchTab tab) {
@@ -203,7 +215,7 @@ bool SearchSession::SwitchTab(SearchTab tab) {
     SetFront(tab);
     if (StateOf(tab).view == TabView::Results)
         m_actionsTab = tab;
-    ++m_presentation;
+    ++m_focusMoves;
     return true;
 }
 
@@ -222,12 +234,12 @@ void SearchSession::ShowPage(SearchTab tab, bool advance) {
 
 std::optional<SearchBox> SearchSession::TakeReply() {
     // Under a box or a client call the reply waits: the page must not change beneath them.
-    if (Modal())
+    if (RepliesHeld())
         return std::nullopt;
     const std::optional<PostedReply> posted = m_replies.TakeOldest();
     if (!posted)
         return std::nullopt;  // a stray message, or its reply was taken by one
-    const SearchTab tab = posted->tab == 0 ? SearchTab::Users : SearchTab::Zones;
+    const SearchTab tab = posted->tab;
     const ReplyFate fate = WithResults(tab, [&](auto& results) { return results.Take(posted->reply); });
     if (fate == ReplyFate::Stale)
         return std::nullopt;  // its search was abandoned by Back or a reset
@@ -240,7 +252,7 @@ std::optional<SearchBox> SearchSession::TakeReply() {
         if (answer) {
             ShowPage(tab, true);
             if (tab == m_front)
-                ++m_presentation;
+                ++m_focusMoves;
         } else if (inResults) {
             // More records for the page shown: it fills up, and Next may have something to show.
             ShowPage(tab, false);
@@ -261,7 +273,7 @@ std::optional<SearchBox> SearchSession::TakeReply() {
     // for the next page) the page shown stays usable: Back, Previous and Next as the results
     // allow; after an empty answer Next is off, since the new-record count is 0.
     if (tab == m_front && inResults)
-        ++m_presentation;
+        ++m_focusMoves;
     return SearchBox{failure, search_text::kCaptionQueryFailed};
 }
 
@@ -346,7 +358,15 @@ SearchViewState SearchSession::View() const {
     } else {
         view.pageLabel = search_text::kNoRecords;
     }
+    view.checked = {m_checked[0], m_checked[1]};
+    view.formsReset = m_formsReset;
+    const std::optional<SearchBy> checked = m_checked[static_cast<int>(m_front)];
+    if (results)
+        view.focus.on = ViewFocus::On::List;
+    else if (checked && FormOf(*checked).HasEdit())
+        view.focus = ViewFocus{ViewFocus::On::Edit, *checked};
+    view.enter = results ? EnterKey::ViewRow : EnterKey::Find;
     view.rowsVersion = {m_tabs[0].rowsVersion, m_tabs[1].rowsVersion};
-    view.presentation = m_presentation;
+    view.focusMoves = m_focusMoves;
     return view;
 }

@@ -6,8 +6,8 @@
 // Threads. Receive runs on the protocol library's thread and touches only a tab's TabResults (its
 // own lock) and the reply mailbox (its own lock). Everything else runs on the window thread.
 //
-// Boxes and client calls. The window runs them between BeginModal and EndModal. Meanwhile replies
-// wait in the mailbox and no query is sent: the page must not change under a box, and a message
+// Boxes and client calls. The window holds replies around them (HoldReplies, ReleaseReplies):
+// meanwhile replies wait in the mailbox and no query is sent: the page must not change under a box, and a message
 // dispatched by a box's own loop (Enter's posted Find, say) must not start anything.
 #pragma once
 
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "QZProtocol.h"
+#include "ReplyMailbox.h"
 #include "SearchCriteria.h"
 #include "SearchRecords.h"
 #include "TabResults.h"
@@ -54,6 +55,20 @@ struct RowRecord {
     std::wstring copyText;
 };
 
+// Where the keyboard starts in the view in front: the edit of the radio checked in a form, the list
+// of a result view; nowhere when the checked radio has no edit (or none is checked).
+struct ViewFocus {
+    enum class On { Nothing, Edit, List };
+    On on = On::Nothing;
+    SearchBy edit = SearchBy::Company;  // On::Edit: the edit of this radio
+
+    bool operator==(const ViewFocus& o) const { return on == o.on && (on != On::Edit || edit == o.edit); }
+};
+
+// What Enter does in the view in front: Find in a form; in a result view, on the list, what View
+// does. Elsewhere it does nothing.
+enum class EnterKey { Find, ViewRow };
+
 // Everything the window shows, derived from the session.
 struct SearchViewState {
     SearchTab front = SearchTab::Users;
@@ -75,11 +90,19 @@ struct SearchViewState {
     const wchar_t* rowAddCaption = nullptr;
     const wchar_t* copyCaption = nullptr;
 
+    // The forms: the radio checked on each tab's form (none: another program unchecked them all),
+    // whose edit alone takes input; and a count that changes at each reset, when the forms go back
+    // to their defaults (kSearchForms: the radios checked, the texts cleared or kept, any industry).
+    std::array<std::optional<SearchBy>, 2> checked{};
+    std::uint64_t formsReset = 0;
+    ViewFocus focus;
+    EnterKey enter = EnterKey::Find;
+
     // Changes whenever a tab's rows may have changed: its list is filled again from PageRows.
     std::array<std::uint64_t, 2> rowsVersion{};
     // Changes whenever a view is put in front of the user (opening, reset, Back, a tab switch, a
-    // page shown): the keyboard focus then goes to where that view is worked from.
-    std::uint64_t presentation = 0;
+    // page shown): the keyboard focus then moves to `focus`.
+    std::uint64_t focusMoves = 0;
 };
 
 class SearchSession {
@@ -99,8 +122,10 @@ public:
     void OpenMailbox();
     void CloseMailbox();
 
-    // Both searches end and both tabs show their forms, `front` in front.
+    // Both searches end and both tabs show their forms, at their defaults, `front` in front.
     void Reset(SearchTab front);
+    // The radio checked on `tab`'s form, as the window read it after the user clicked one.
+    void Choose(SearchTab tab, std::optional<SearchBy> checked);
     // The window was brought to the user again: the view is presented as it stands.
     void Present();
     // Find on the form in front. Returns the box to show, if any.
@@ -118,9 +143,10 @@ public:
     std::optional<SearchBox> TakeReply();
     bool RepliesWaiting() const;
 
-    void BeginModal() { ++m_modalDepth; }
-    void EndModal() { --m_modalDepth; }
-    bool Modal() const { return m_modalDepth > 0; }
+    // Around a box or a call into the client, which may run a message loop and re-enter.
+    void HoldReplies() { ++m_holdDepth; }
+    void ReleaseReplies() { --m_holdDepth; }
+    bool RepliesHeld() const { return m_holdDepth > 0; }
 
     // The user selected `row` of the list in front (-1: none). Returns the record behind it,
     // which the window asks the client about before it calls DecideAdd.
@@ -183,7 +209,9 @@ private:
     // Whose actions Add offers: the tab whose result view was last put in front. A form hides the
     // button and leaves its caption as it was.
     SearchTab m_actionsTab = SearchTab::Users;
-    int m_modalDepth = 0;
+    std::optional<SearchBy> m_checked[2];
+    std::uint64_t m_formsReset = 0;
+    int m_holdDepth = 0;
     bool m_sentSinceRenewal = false;
-    std::uint64_t m_presentation = 0;
+    std::uint64_t m_focusMoves = 0;
 };

@@ -36,8 +36,7 @@ public:
 
 SearchCriteria ByNick(std::wstring nick) {
     SearchCriteria c;
-    c.byNick = true;
-    c.nick = std::move(nick);
+    c.Choose(SearchBy::Nick, std::move(nick));
     return c;
 }
 
@@ -73,24 +72,24 @@ TEST(FindDecision, EachFormGivesItsQueryOrItsRefusal) {
         std::optional<OutgoingQuery> query;
         const wchar_t* refusal;
     } cases[] = {
-        {"nickname", SearchTab::Users, [](auto& c) { c.byNick = true, c.nick = L"王"; }, OutgoingQuery{Kind::UsersByNick, L"王"}, nullptr},
-        {"empty nickname", SearchTab::Users, [](auto& c) { c.byNick = true; }, std::nullopt, text::kNeedNickname},
-        {"account kept with its blanks", SearchTab::Users, [](auto& c) { c.byAccount = true, c.account = L" a1 "; }, OutgoingQuery{Kind::UsersByAccount, L" a1 "}, nullptr},
-        {"empty account", SearchTab::Users, [](auto& c) { c.byAccount = true; }, std::nullopt, text::kNeedAccount},
-        {"empty company", SearchTab::Users, [](auto& c) { c.byCompany = true; }, std::nullopt, text::kNeedCompany},
+        {"nickname", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Nick, L"王"); }, OutgoingQuery{Kind::UsersByNick, L"王"}, nullptr},
+        {"empty nickname", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Nick); }, std::nullopt, text::kNeedNickname},
+        {"account kept with its blanks", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Account, L" a1 "); }, OutgoingQuery{Kind::UsersByAccount, L" a1 "}, nullptr},
+        {"empty account", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Account); }, std::nullopt, text::kNeedAccount},
+        {"empty company", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Company); }, std::nullopt, text::kNeedCompany},
         {"nickname before account and company", SearchTab::Users,
-         [](auto& c) { c.byNick = c.byAccount = c.byCompany = true, c.nick = L"n", c.account = L"a"; },
+         [](auto& c) { c.Choose(SearchBy::Nick, L"n").Choose(SearchBy::Account, L"a").Choose(SearchBy::Company); },
          OutgoingQuery{Kind::UsersByNick, L"n"}, nullptr},
-        {"online users", SearchTab::Users, [](auto& c) { c.online = true; }, OutgoingQuery{Kind::OnlineUsers, L""}, nullptr},
+        {"online users", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Online); }, OutgoingQuery{Kind::OnlineUsers, L""}, nullptr},
         {"no radio checked", SearchTab::Users, [](auto&) {}, std::nullopt, nullptr},
-        {"zone ID", SearchTab::Zones, [](auto& c) { c.zoneById = true, c.zoneIdText = L"123"; }, OutgoingQuery{Kind::ZoneById, L"", 123}, nullptr},
-        {"zone ID not a number", SearchTab::Zones, [](auto& c) { c.zoneById = true, c.zoneIdText = L"12a"; }, std::nullopt, text::kNeedCriteria},
-        {"empty zone ID", SearchTab::Zones, [](auto& c) { c.zoneById = true; }, std::nullopt, text::kNeedCriteria},
-        {"name, any industry", SearchTab::Zones, [](auto& c) { c.zoneByName = true, c.zoneName = L"abc"; }, OutgoingQuery{Kind::Zone, L"abc", 0, 65535}, nullptr},
-        {"industry alone", SearchTab::Zones, [](auto& c) { c.zoneByName = true, c.industryItem = 2; }, OutgoingQuery{Kind::Zone, L"", 0, 1}, nullptr},
-        {"neither name nor industry", SearchTab::Zones, [](auto& c) { c.zoneByName = true; }, std::nullopt, text::kNeedCriteria},
-        {"no industry selected reads as any", SearchTab::Zones, [](auto& c) { c.zoneByName = true, c.industryItem = -1; }, std::nullopt, text::kNeedCriteria},
-        {"name ignored without its radio", SearchTab::Zones, [](auto& c) { c.zoneName = L"abc", c.industryItem = 1; }, OutgoingQuery{Kind::Zone, L"", 0, 0}, nullptr},
+        {"zone ID", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneId, L"123"); }, OutgoingQuery{Kind::ZoneById, L"", 123}, nullptr},
+        {"zone ID not a number", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneId, L"12a"); }, std::nullopt, text::kNeedCriteria},
+        {"empty zone ID", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneId); }, std::nullopt, text::kNeedCriteria},
+        {"name, any industry", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneName, L"abc"); }, OutgoingQuery{Kind::Zone, L"abc", 0, 65535}, nullptr},
+        {"industry alone", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneName).industryItem = 2; }, OutgoingQuery{Kind::Zone, L"", 0, 1}, nullptr},
+        {"neither name nor industry", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneName); }, std::nullopt, text::kNeedCriteria},
+        {"no industry selected reads as any", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneName).industryItem = -1; }, std::nullopt, text::kNeedCriteria},
+        {"name ignored without its radio", SearchTab::Zones, [](auto& c) { c.text[static_cast<int>(SearchBy::ZoneName)] = L"abc", c.industryItem = 1; }, OutgoingQuery{Kind::Zone, L"", 0, 0}, nullptr},
     };
     for (const auto& c : cases) {
         SearchCriteria criteria;
@@ -202,10 +201,7 @@ TEST(SearchSession, PagesFollowTheRowsLastShownNotAList) {
 TEST(SearchSession, AnAccountNeverHasANextPage) {
     for (bool byAccount : {false, true}) {
         Session s;
-        SearchCriteria criteria = ByNick(L"王");
-        criteria.byNick = !byAccount;
-        criteria.byAccount = byAccount;
-        criteria.account = L"acc1";
+        SearchCriteria criteria = byAccount ? SearchCriteria().Choose(SearchBy::Account, L"acc1") : ByNick(L"王");
         s.session.Find(criteria);
         s.Reply(true, Users(1, 15));
         EXPECT_EQ(s.View().nextEnabled, !byAccount) << byAccount;
@@ -223,10 +219,10 @@ TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
             s.Reply(true, Users(1, 10));
             s.session.NextPage(ByNick(L"王"));
         }
-        const std::uint64_t before = s.View().presentation;
+        const std::uint64_t before = s.View().focusMoves;
         s.session.Present();
         const SearchViewState view = s.View();
-        EXPECT_NE(view.presentation, before);
+        EXPECT_NE(view.focusMoves, before);
         EXPECT_TRUE(view.busy);
         EXPECT_FALSE(view.findEnabled);
         EXPECT_STREQ(view.findCaption, text::kSearching);
@@ -243,18 +239,18 @@ TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
 TEST(SearchSession, UnderABoxRepliesWaitAndNothingIsSent) {
     Session s;
     s.session.Find(ByNick(L"王"));
-    s.session.BeginModal();
+    s.session.HoldReplies();
     s.session.ReceiveUsers(true, Users(1, 3));
     EXPECT_FALSE(s.session.TakeReply());
     EXPECT_TRUE(s.View().busy) << "the page must not change beneath the box";
-    s.session.EndModal();
+    s.session.ReleaseReplies();
     EXPECT_TRUE(s.session.RepliesWaiting());
     s.session.TakeReply();
     EXPECT_EQ(s.View().view, TabView::Results);
     s.session.Back();
-    s.session.BeginModal();
+    s.session.HoldReplies();
     EXPECT_FALSE(s.session.Find(ByNick(L"王")));
-    s.session.EndModal();
+    s.session.ReleaseReplies();
     EXPECT_EQ(s.host.sent.size(), 1u) << "a Find dispatched by a box's loop sends nothing";
 }
 
@@ -323,8 +319,7 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
         Session s;
         s.session.Reset(c.tab);
         SearchCriteria criteria = ByNick(L"王");
-        criteria.zoneById = true;
-        criteria.zoneIdText = L"1";
+        criteria.Choose(SearchBy::ZoneId, L"1");
         s.session.Find(criteria);
         if (c.tab == SearchTab::Users) {
             s.Reply(true, Users(1, 3));

@@ -230,3 +230,37 @@ TEST_F(SearchWindowTest, DestroyingSearchTakesTheWindowDown) {
     Pump();
     EXPECT_EQ(Dialog(), nullptr);
 }
+
+// The client destroys its main window (signing out, switching accounts) and the system takes the
+// search window with it. The next StartSearch, with no owner or a new one, makes a new window on
+// the tab asked for, which asks for the industries again; the old window's query changes nothing.
+TEST_F(SearchWindowTest, AWindowTakenWithItsOwnerIsMadeAnew) {
+    for (bool newOwner : {false, true}) {
+        const std::string name = newOwner ? "a new owner" : "no owner";
+        m_handler.industryRequests = 0;
+        HWND client = MakeClientWindow();
+        Start(true, client);
+        SendNickSearch(L"王");
+        ::DestroyWindow(client);
+        Pump();
+        ASSERT_EQ(Dialog(), nullptr) << name;
+
+        HWND next = newOwner ? MakeClientWindow() : nullptr;
+        Start(false, next);
+        ASSERT_NE(Dialog(), nullptr) << name;
+        EXPECT_TRUE(::IsWindowVisible(Dialog())) << name;
+        EXPECT_EQ(::GetWindow(Dialog(), GW_OWNER), next) << name;
+        EXPECT_EQ(::SendMessageW(Control(ids::Tab), TCM_GETCURSEL, 0, 0), 1) << name;
+        EXPECT_EQ(m_handler.industryRequests, 2) << name;
+        m_service.AnswerUsers(true, Users(1, 3));  // the old window's query, if it still waits
+        Pump();
+        ClickTab(0);
+        EXPECT_TRUE(Shown(ids::RadioCompany)) << name;
+        EXPECT_EQ(RowCount(ids::ListUser), 0) << name;
+        SearchByNick(L"李", Users(1, 3));
+        EXPECT_EQ(RowCount(ids::ListUser), 3) << name;
+        Stop();
+        if (next)
+            ::DestroyWindow(next);
+    }
+}

@@ -1,10 +1,7 @@
-// The window for users of screen readers and of high-contrast schemes: names for the controls the
-// system would name wrongly, and the system's colours in place of the skin's while a
-// high-contrast scheme is on.
-#include "AccessibleName.h"
+// The window under a high-contrast scheme. The skin draws with colours of its own; a user who
+// chose a high-contrast scheme gets the scheme's instead: the dialog's face and every label on it,
+// the inputs, the lists and the separator line.
 #include "SearchDlg.h"
-#include "SearchStrings.h"
-#include "resource.h"
 
 #include <uxtheme.h>
 
@@ -14,12 +11,6 @@ bool HighContrastIsOn() {
     contrast.cbSize = sizeof(contrast);
     return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
-}
-
-std::wstring CaptionOf(const CWnd& control) {
-    CString text;
-    control.GetWindowText(text);
-    return text.str();
 }
 
 // A control's place in its parent's client area.
@@ -49,34 +40,6 @@ HBITMAP SolidBitmap(int w, int h, int nColour) {
     return hBitmap;
 }
 }  // namespace
-
-// An edit, the industry box and the lists would be spoken as whatever static text stands before
-// them in the Z order: the page label's placeholder, the separator's bitmap number, or nothing.
-// Each is named by what labels it on screen: an edit by its radio button, the box by its label,
-// a list by its tab. The separator only decorates: it has no name.
-void CSearchDlg::NameControls() {
-    const struct {
-        CWnd& control;
-        std::wstring name;
-    } names[] = {
-        {m_editCompany, CaptionOf(m_radioCompany)},
-        {m_editNick, CaptionOf(m_radioNick)},
-        {m_editAccount, CaptionOf(m_radioAccount)},
-        {m_editZoneId, CaptionOf(m_radioZoneById)},
-        {m_editZoneName, CaptionOf(m_radioZoneByName)},
-        {m_comboIndustry, CaptionOf(m_staticIndustry)},
-        {m_listUser, search_text::kTabUsers},
-        {m_listZone, search_text::kTabZones},
-        {m_separator, std::wstring()},
-    };
-    for (const auto& named : names)
-        SetAccessibleName(named.control.GetSafeHwnd(), named.name);
-}
-
-// ---------------------------------------------------------------------------------------------
-// High contrast. The skin draws with colours of its own; a user who chose a high-contrast scheme
-// gets the scheme's instead: the dialog's face and every label on it, the inputs, the lists and
-// the separator line.
 
 // A colour message of the window's controls, answered with the scheme's colours while a
 // high-contrast scheme is on; otherwise declined, and the skin colours the control.
