@@ -126,7 +126,7 @@ private:
 
 // Lines `line` to `line + count - 1` of a source file as the PDB names it (SEARCH_SOURCE_PREFIX
 // standing for this source tree), joined; empty when the file is not one of the tree's. Wine's
-// dbghelp hands the PDB's "/src/..." back as the DOS name of that Unix path, "Z:\\src\\...".
+// dbghelp hands the PDB's "/src/..." back as the DOS name of that Unix path, Z:\src\....
 std::string SourceLines(std::string file, DWORD line, DWORD count) {
     for (char& c : file)
         if (c == '\\') c = '/';
