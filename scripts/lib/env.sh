@@ -68,7 +68,9 @@ build_preset() {
     forget_tree "$dir" "it was made with the toolchain ${made:-of no file}"
     configure_preset "$preset" "$@" || return 1
   fi
-  cmake --build "$dir" -j"$(build_jobs)" >"$ROOT/build/$preset.build.log" 2>&1 ||
+  # clang passes LIBRARY_PATH on to the linker, and lld writes its command line into each PDB: a
+  # setting of this machine's (for its native libraries) would make the PDBs this machine's own.
+  env -u LIBRARY_PATH cmake --build "$dir" -j"$(build_jobs)" >"$ROOT/build/$preset.build.log" 2>&1 ||
     { log "build $preset failed:"; grep -E -m 20 -B2 -A6 'error|Error' "$ROOT/build/$preset.build.log" >&2; return 1; }
 }
 
