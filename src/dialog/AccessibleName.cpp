@@ -21,6 +21,9 @@ void Clear(BSTR* p) { if (p) *p = nullptr; }
 void Clear(VARIANT* p) { if (p) ::VariantInit(p); }
 void Clear(long* p) { if (p) *p = 0; }
 void Clear(IDispatch** p) { if (p) *p = nullptr; }
+// In-parameters: nothing to empty.
+template <class T>
+void Clear(const T&) {}
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
@@ -52,7 +55,7 @@ public:
     }
 
     // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         if (IsEqualIID(riid, kIID_IUnknown) || IsEqualIID(riid, kIID_IDispatch) ||
             IsEqualIID(riid, kIID_IAccessible))
@@ -66,8 +69,8 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_nRefs; }
-    ULONG STDMETHODCALLTYPE Release() override {
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_nRefs; }
+    STDMETHODIMP_(ULONG) Release() override {
         const ULONG left = --m_nRefs;
         if (left == 0) delete this;
         return left;
@@ -75,25 +78,25 @@ public:
 
     // IDispatch: screen readers call the interface itself. Dispatching by name would have to
     // answer with this object's name as well; nothing asks for it, so it is not offered.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override {
+    STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override {
         if (pctinfo) *pctinfo = 0;
         return Connected() ? S_OK : RPC_E_DISCONNECTED;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {
         if (ppTInfo) *ppTInfo = nullptr;
         return Connected() ? E_NOTIMPL : RPC_E_DISCONNECTED;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return Connected() ? E_NOTIMPL : RPC_E_DISCONNECTED;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                      EXCEPINFO*, UINT*) override {
         Clear(result);
         return Connected() ? E_NOTIMPL : RPC_E_DISCONNECTED;
     }
 
     // IAccessible: the name of the control itself is ours, everything else the standard object's.
-    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
         if (!name) return E_POINTER;
         *name = nullptr;
         if (!IsSelf(child)) return Forward([&](IAccessible& s) { return s.get_accName(child, name); });
@@ -102,96 +105,67 @@ public:
         *name = ::SysAllocStringLen(m_name.data(), static_cast<UINT>(m_name.size()));
         return *name ? S_OK : E_OUTOFMEMORY;
     }
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        Clear(parent);
-        return Forward([&](IAccessible& s) { return s.get_accParent(parent); });
+    STDMETHODIMP get_accParent(IDispatch** parent) override { return Forward(&IAccessible::get_accParent, parent); }
+    STDMETHODIMP get_accChildCount(long* count) override { return Forward(&IAccessible::get_accChildCount, count); }
+    STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override {
+        return Forward(&IAccessible::get_accChild, child, object);
     }
-    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-        Clear(count);
-        return Forward([&](IAccessible& s) { return s.get_accChildCount(count); });
+    STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override {
+        return Forward(&IAccessible::get_accValue, child, value);
     }
-    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
-        Clear(object);
-        return Forward([&](IAccessible& s) { return s.get_accChild(child, object); });
+    STDMETHODIMP get_accDescription(VARIANT child, BSTR* description) override {
+        return Forward(&IAccessible::get_accDescription, child, description);
     }
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        Clear(value);
-        return Forward([&](IAccessible& s) { return s.get_accValue(child, value); });
+    STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
+        return Forward(&IAccessible::get_accRole, child, role);
     }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
-        Clear(description);
-        return Forward([&](IAccessible& s) { return s.get_accDescription(child, description); });
+    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
+        return Forward(&IAccessible::get_accState, child, state);
     }
-    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        Clear(role);
-        return Forward([&](IAccessible& s) { return s.get_accRole(child, role); });
+    STDMETHODIMP get_accHelp(VARIANT child, BSTR* help) override {
+        return Forward(&IAccessible::get_accHelp, child, help);
     }
-    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        Clear(state);
-        return Forward([&](IAccessible& s) { return s.get_accState(child, state); });
+    STDMETHODIMP get_accHelpTopic(BSTR* helpFile, VARIANT child, long* topic) override {
+        return Forward(&IAccessible::get_accHelpTopic, helpFile, child, topic);
     }
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
-        Clear(help);
-        return Forward([&](IAccessible& s) { return s.get_accHelp(child, help); });
+    STDMETHODIMP get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+        return Forward(&IAccessible::get_accKeyboardShortcut, child, shortcut);
     }
-    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* helpFile, VARIANT child, long* topic) override {
-        Clear(helpFile);
-        Clear(topic);
-        return Forward([&](IAccessible& s) { return s.get_accHelpTopic(helpFile, child, topic); });
+    STDMETHODIMP get_accFocus(VARIANT* focus) override { return Forward(&IAccessible::get_accFocus, focus); }
+    STDMETHODIMP get_accSelection(VARIANT* selection) override {
+        return Forward(&IAccessible::get_accSelection, selection);
     }
-    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
-        Clear(shortcut);
-        return Forward([&](IAccessible& s) { return s.get_accKeyboardShortcut(child, shortcut); });
+    STDMETHODIMP get_accDefaultAction(VARIANT child, BSTR* action) override {
+        return Forward(&IAccessible::get_accDefaultAction, child, action);
     }
-    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-        Clear(focus);
-        return Forward([&](IAccessible& s) { return s.get_accFocus(focus); });
+    STDMETHODIMP accSelect(long flags, VARIANT child) override {
+        return Forward(&IAccessible::accSelect, flags, child);
     }
-    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
-        Clear(selection);
-        return Forward([&](IAccessible& s) { return s.get_accSelection(selection); });
+    STDMETHODIMP accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
+        return Forward(&IAccessible::accLocation, left, top, width, height, child);
     }
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-        Clear(action);
-        return Forward([&](IAccessible& s) { return s.get_accDefaultAction(child, action); });
+    STDMETHODIMP accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        return Forward(&IAccessible::accNavigate, direction, start, end);
     }
-    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        return Forward([&](IAccessible& s) { return s.accSelect(flags, child); });
+    STDMETHODIMP accHitTest(long x, long y, VARIANT* child) override {
+        return Forward(&IAccessible::accHitTest, x, y, child);
     }
-    HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
-                                          VARIANT child) override {
-        Clear(left);
-        Clear(top);
-        Clear(width);
-        Clear(height);
-        return Forward([&](IAccessible& s) { return s.accLocation(left, top, width, height, child); });
+    STDMETHODIMP accDoDefaultAction(VARIANT child) override { return Forward(&IAccessible::accDoDefaultAction, child); }
+    STDMETHODIMP put_accName(VARIANT child, BSTR name) override {
+        return Forward(&IAccessible::put_accName, child, name);
     }
-    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-        Clear(end);
-        return Forward([&](IAccessible& s) { return s.accNavigate(direction, start, end); });
-    }
-    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
-        Clear(child);
-        return Forward([&](IAccessible& s) { return s.accHitTest(x, y, child); });
-    }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        return Forward([&](IAccessible& s) { return s.accDoDefaultAction(child); });
-    }
-    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
-        return Forward([&](IAccessible& s) { return s.put_accName(child, name); });
-    }
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-        return Forward([&](IAccessible& s) { return s.put_accValue(child, value); });
+    STDMETHODIMP put_accValue(VARIANT child, BSTR value) override {
+        return Forward(&IAccessible::put_accValue, child, value);
     }
 
     // IOleWindow: how a screen reader finds the window of an object.
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) override {
+    STDMETHODIMP GetWindow(HWND* phwnd) override {
         if (!phwnd) return E_POINTER;
         std::lock_guard<std::mutex> guard(m_lock);
         *phwnd = m_hWnd;
         return m_hWnd ? S_OK : RPC_E_DISCONNECTED;
     }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override {
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override {
         return Connected() ? E_NOTIMPL : RPC_E_DISCONNECTED;
     }
 
@@ -203,6 +177,13 @@ private:
     bool Connected() const {
         std::lock_guard<std::mutex> guard(m_lock);
         return m_pStandard != nullptr;
+    }
+
+    // Empties the out-parameters among args, then calls method with them on the standard object.
+    template <class Method, class... Args>
+    HRESULT Forward(Method method, Args... args) {
+        (Clear(args), ...);
+        return Forward([&](IAccessible& s) { return (s.*method)(args...); });
     }
 
     // Calls fn on the standard object outside the lock, holding a reference of its own: the

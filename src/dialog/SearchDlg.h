@@ -23,6 +23,11 @@
 #include "SearchingDlg.h"
 #include "SkinControls.h"
 
+// Pixels of the layout, given for 96 DPI, at a window's DPI.
+inline int ScaleTo(int nPixelsAt96, UINT nDpi) {
+    return ::MulDiv(nPixelsAt96, static_cast<int>(nDpi), USER_DEFAULT_SCREEN_DPI);
+}
+
 // A reply waits in the session's mailbox; the window takes the oldest one for each message.
 constexpr UINT WM_SEARCH_RESULT = WM_USER + 100;
 
@@ -88,16 +93,6 @@ private:
         CSearchDlg& m_dlg;
     };
 
-    // Pixels of the layout, given for 96 DPI, at the window's DPI.
-    class LayoutScale {
-    public:
-        explicit LayoutScale(UINT nDpi);
-        int operator()(int nPixelsAt96) const;
-
-    private:
-        int m_nDpi;
-    };
-
     // The window's controls, a row each (SearchDlgControls.cpp): binding, fonts, placement, the
     // view each is shown in, what the view state enables and captions, and the names screen
     // readers hear all come from this table.
@@ -112,28 +107,27 @@ private:
     static const FormRow kForms[kSearchByCount];
 
     // Walks of the control table.
-    CWnd* Control(UINT nID);
     void BindControls();
     void ApplyDialogFont();
     void ApplyTemplateFont(UINT nDpi);
-    void PlaceControls(const LayoutScale& scale);
+    void PlaceControls(UINT nDpi);
     void NameControls();
     void ShowControlsOf(const SearchViewState& view);
     // Leaves a control that already is as asked alone.
     static void Enable(CWnd& control, bool bEnable);
 
     // The steps of OnInitDialog, in their order.
-    void CreateDialogFont(const LayoutScale& scale);
+    void CreateDialogFont(UINT nDpi);
     void SetWindowIcons();
     void SetSkinKeys();
     void LimitEdits();
-    void BuildListColumns(const LayoutScale& scale);
+    void BuildListColumns(UINT nDpi);
     void BuildTabItems();
     void FillIndustries();
-    void SizeWindow(const LayoutScale& scale);
+    void SizeWindow(UINT nDpi);
     // The steps that depend on the DPI, run again when it changes.
-    void SizeTabItems(const LayoutScale& scale);
-    void SizeListColumns(const LayoutScale& scale);
+    void SizeTabItems(UINT nDpi);
+    void SizeListColumns(UINT nDpi);
     void KeepLayoutOnDpiChange();
 
     // Display settings: a DPI change (SearchDlgInit.cpp) and high-contrast schemes

@@ -2,6 +2,8 @@
 // Enter, the row's context menu), copying the row, and what the client says about the row
 // selected.
 #include <cstring>
+#include <memory>
+#include <type_traits>
 
 #include "SearchDlg.h"
 #include "SearchStrings.h"
@@ -29,31 +31,6 @@ void CopyToClipboard(HWND owner, const std::wstring& text) {
     ::CloseClipboard();
 }
 
-class CPopupMenu {
-public:
-    CPopupMenu() : m_hMenu(::CreatePopupMenu()) {}
-    ~CPopupMenu() {
-        if (m_hMenu)
-            ::DestroyMenu(m_hMenu);
-    }
-    CPopupMenu(const CPopupMenu&) = delete;
-    CPopupMenu& operator=(const CPopupMenu&) = delete;
-
-    void Append(UINT id, const wchar_t* text, bool enabled = true) {
-        ::AppendMenuW(m_hMenu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id, text);
-    }
-    void AppendSeparator() { ::AppendMenuW(m_hMenu, MF_SEPARATOR, 0, nullptr); }
-    // The command chosen, 0 when the menu was dismissed.
-    UINT Track(HWND owner, POINT pt) const {
-        if (!m_hMenu)
-            return 0;
-        return static_cast<UINT>(::TrackPopupMenu(m_hMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
-                                                  pt.x, pt.y, 0, owner, nullptr));
-    }
-
-private:
-    HMENU m_hMenu;
-};
 }  // namespace
 
 int CSearchDlg::SelectedRow() { return ListOf(m_session.Front()).GetNextItem(-1, LVNI_SELECTED); }
@@ -163,14 +140,21 @@ void CSearchDlg::ShowRowMenu(int row, POINT pt) {
     if (!m_session.RecordAtRow(row))
         return;
     const SearchViewState view = m_session.View();
-    CPopupMenu menu;
-    menu.Append(IDC_BTN_ADD, view.rowAddCaption, view.addEnabled);
-    menu.Append(IDC_BTN_VIEW, search_text::kViewInfo);
-    menu.AppendSeparator();
-    menu.Append(ID_ROW_COPY, view.copyCaption);
+    const std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&::DestroyMenu)> menu(::CreatePopupMenu(),
+                                                                                       &::DestroyMenu);
+    if (!menu)
+        return;
+    ::AppendMenuW(menu.get(), MF_STRING | (view.addEnabled ? MF_ENABLED : MF_GRAYED), IDC_BTN_ADD, view.rowAddCaption);
+    ::AppendMenuW(menu.get(), MF_STRING, IDC_BTN_VIEW, search_text::kViewInfo);
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING, ID_ROW_COPY, view.copyCaption);
     // The menu runs a loop of its own: replies wait, so the row stays the one it was opened on.
+    // The command chosen comes back, 0 when the menu was dismissed.
     UINT chosen = 0;
-    if (!CallHoldingReplies([&] { chosen = menu.Track(m_hWnd, pt); }))
+    if (!CallHoldingReplies([&] {
+            chosen = static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
+                                                        pt.x, pt.y, 0, m_hWnd, nullptr));
+        }))
         return;
     switch (chosen) {
     case IDC_BTN_ADD:

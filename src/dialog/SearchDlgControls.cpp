@@ -10,47 +10,20 @@
 #include "resource.h"
 
 namespace {
-// Criteria form: three rows 40 apart; radios at x 60, inputs at x 190 two pixels higher.
-constexpr int kFormRowTop = 80;
-constexpr int kFormRowPitch = 40;
-constexpr int kRadioX = 60;
-constexpr int kRadioWidth = 112;
-constexpr int kRadioHeight = 18;
-constexpr int kIndustryLabelX = kRadioX + 19;
-constexpr int kInputX = 190;
-constexpr int kInputWidth = 137;
-constexpr int kEditHeight = 21;
-constexpr int kComboHeight = 121;  // includes the drop-down list
-
-// Result view: the list, the pager row 10 below it, the command row 35 below that.
-constexpr int kListX = 20;
-constexpr int kListY = 35;
-constexpr int kListWidth = 350;
-constexpr int kListHeight = 160;
-constexpr int kPagerY = kListY + kListHeight + 10;
-constexpr int kPageLabelWidth = 40;
-constexpr int kPageLabelHeight = 18;
-constexpr int kPagerButtonWidth = 60;
-constexpr int kPagerButtonHeight = 20;
-constexpr int kPagerStride = 70;
-constexpr int kViewButtonX = 160;
-constexpr int kCommandY = kPagerY + 35;
-constexpr int kCommandWidth = 80;
-constexpr int kCommandHeight = 23;
-constexpr int kCommandStride = 90;
-constexpr int kBackX = 93;
-
-constexpr int RowY(int row) { return kFormRowTop + row * kFormRowPitch; }
-
 struct Rect96 {
     int x, y, width, height;
 };
-constexpr Rect96 RadioAt(int row) { return {kRadioX, RowY(row), kRadioWidth, kRadioHeight}; }
-constexpr Rect96 EditAt(int row) { return {kInputX, RowY(row) - 2, kInputWidth, kEditHeight}; }
-constexpr Rect96 PagerAt(int slot) {
-    return {kViewButtonX + slot * kPagerStride, kPagerY, kPagerButtonWidth, kPagerButtonHeight};
-}
-constexpr Rect96 CommandAt(int slot) { return {kBackX + slot * kCommandStride, kCommandY, kCommandWidth, kCommandHeight}; }
+// Criteria form: three rows 40 apart from y 80; radios at x 60, inputs at x 190 two pixels higher.
+constexpr int kFormRowPitch = 40;
+constexpr int RowY(int row) { return 80 + row * kFormRowPitch; }
+constexpr Rect96 RadioAt(int row, int x = 60) { return {x, RowY(row), 112, 18}; }
+constexpr Rect96 InputAt(int row, int height = 21) { return {190, RowY(row) - 2, 137, height}; }
+// Result view: the list, the pager row 10 below it, the command row 35 below that.
+constexpr Rect96 kList = {20, 35, 350, 160};
+constexpr int kPagerY = kList.y + kList.height + 10;
+constexpr int kCommandY = kPagerY + 35;
+constexpr Rect96 PagerAt(int slot) { return {160 + slot * 70, kPagerY, 60, 20}; }
+constexpr Rect96 CommandAt(int slot) { return {93 + slot * 90, kCommandY, 80, 23}; }
 // A control the layout leaves where the template put it.
 constexpr Rect96 kUnplaced = {0, 0, 0, 0};
 
@@ -149,41 +122,48 @@ struct CSearchDlg::ControlRow {
     const wchar_t* SearchViewState::*caption;
 };
 
+// Short names for the table's columns.
+#define MEMBER(m) &kMember<&CSearchDlg::m>
 using V = SearchViewState;
+using S = ShownIn;
+using F = FontOf;
+using N = NameFrom;
 const CSearchDlg::ControlRow CSearchDlg::kControls[] = {
-    // id                  member                           shown in                font                place                                  name
-    {IDC_STATIC_CRITERIA, &kMember<&CSearchDlg::m_staticCriteria>, ShownIn::Form, FontOf::Template, {40, 50, 70, 18}, NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_SEPARATOR, &kMember<&CSearchDlg::m_separator>, ShownIn::Form, FontOf::None, {100, 59, 250, 1}, NameFrom::Text, L"", nullptr, nullptr},
-    {IDC_RADIO_ONLINE, &kMember<&CSearchDlg::m_radioOnline>, ShownIn::Never, FontOf::Dialog, kUnplaced, NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_RADIO_COMPANY, &kMember<&CSearchDlg::m_radioCompany>, ShownIn::UsersForm, FontOf::Template, RadioAt(0), NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_RADIO_NICK, &kMember<&CSearchDlg::m_radioNick>, ShownIn::UsersForm, FontOf::Dialog, RadioAt(1), NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_RADIO_ACCOUNT, &kMember<&CSearchDlg::m_radioAccount>, ShownIn::UsersForm, FontOf::Dialog, RadioAt(2), NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_EDIT_COMPANY, &kMember<&CSearchDlg::m_editCompany>, ShownIn::UsersForm, FontOf::Template, EditAt(0), NameFrom::Radio, nullptr, nullptr, nullptr},
-    {IDC_EDIT_NICK, &kMember<&CSearchDlg::m_editNick>, ShownIn::UsersForm, FontOf::Dialog, EditAt(1), NameFrom::Radio, nullptr, nullptr, nullptr},
-    {IDC_EDIT_ACCOUNT, &kMember<&CSearchDlg::m_editAccount>, ShownIn::UsersForm, FontOf::Dialog, EditAt(2), NameFrom::Radio, nullptr, nullptr, nullptr},
-    {IDC_GROUP_EXACT, &kMember<&CSearchDlg::m_groupExact>, ShownIn::Never, FontOf::Template, {50, 90, 300, 110}, NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_RADIO_ZONE_BY_ID, &kMember<&CSearchDlg::m_radioZoneById>, ShownIn::ZonesForm, FontOf::Dialog, RadioAt(0), NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_RADIO_ZONE_BY_NAME, &kMember<&CSearchDlg::m_radioZoneByName>, ShownIn::ZonesForm, FontOf::Dialog, RadioAt(1), NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_STATIC_INDUSTRY, &kMember<&CSearchDlg::m_staticIndustry>, ShownIn::ZonesForm, FontOf::Dialog, {kIndustryLabelX, RowY(2), kRadioWidth, kRadioHeight}, NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_EDIT_ZONE_ID, &kMember<&CSearchDlg::m_editZoneId>, ShownIn::ZonesForm, FontOf::Dialog, EditAt(0), NameFrom::Radio, nullptr, nullptr, nullptr},
-    {IDC_EDIT_ZONE_NAME, &kMember<&CSearchDlg::m_editZoneName>, ShownIn::ZonesForm, FontOf::Dialog, EditAt(1), NameFrom::Radio, nullptr, nullptr, nullptr},
-    {IDC_COMBO_INDUSTRY, &kMember<&CSearchDlg::m_comboIndustry>, ShownIn::ZonesForm, FontOf::Dialog, {kInputX, RowY(2) - 2, kInputWidth, kComboHeight}, NameFrom::Text, search_text::kByIndustry, nullptr, nullptr},
-    {IDC_LIST_USER, &kMember<&CSearchDlg::m_listUser>, ShownIn::UsersResults, FontOf::Dialog, {kListX, kListY, kListWidth, kListHeight}, NameFrom::Text, search_text::kTabUsers, nullptr, nullptr},
-    {IDC_LIST_ZONE, &kMember<&CSearchDlg::m_listZone>, ShownIn::ZonesResults, FontOf::Dialog, {kListX, kListY, kListWidth, kListHeight}, NameFrom::Text, search_text::kTabZones, nullptr, nullptr},
-    // The page label's caption is the view state's page text (Render).
-    {IDC_STATIC_PAGE, &kMember<&CSearchDlg::m_staticPage>, ShownIn::Results, FontOf::Dialog, {kListX, kPagerY, kPageLabelWidth, kPageLabelHeight}, NameFrom::System, nullptr, nullptr, nullptr},
-    {IDC_BTN_VIEW, &kMember<&CSearchDlg::m_btnView>, ShownIn::Results, FontOf::Dialog, PagerAt(0), NameFrom::System, nullptr, &V::viewEnabled, nullptr},
-    {IDC_BTN_PREV_PAGE, &kMember<&CSearchDlg::m_btnPrevPage>, ShownIn::Results, FontOf::Dialog, PagerAt(1), NameFrom::System, nullptr, &V::previousEnabled, nullptr},
-    {IDC_BTN_NEXT_PAGE, &kMember<&CSearchDlg::m_btnNextPage>, ShownIn::Results, FontOf::Dialog, PagerAt(2), NameFrom::System, nullptr, &V::nextEnabled, &V::nextCaption},
-    {IDC_BTN_BACK, &kMember<&CSearchDlg::m_btnBack>, ShownIn::Results, FontOf::Dialog, CommandAt(0), NameFrom::System, nullptr, &V::backEnabled, nullptr},
+    // id                   member                    shown in         font         place at 96 DPI            name                          enabled by            caption
+    {IDC_STATIC_CRITERIA,    MEMBER(m_staticCriteria),  S::Form,         F::Template, {40, 50, 70, 18},   N::System, nullptr,                 nullptr,              nullptr},
+    {IDC_SEPARATOR,          MEMBER(m_separator),       S::Form,         F::None,     {100, 59, 250, 1},  N::Text,   L"",                     nullptr,              nullptr},
+    {IDC_RADIO_ONLINE,       MEMBER(m_radioOnline),     S::Never,        F::Dialog,   kUnplaced,          N::System, nullptr,                 nullptr,              nullptr},
+    {IDC_RADIO_COMPANY,      MEMBER(m_radioCompany),    S::UsersForm,    F::Template, RadioAt(0),         N::System, nullptr,                 nullptr,              nullptr},
+    {IDC_RADIO_NICK,         MEMBER(m_radioNick),       S::UsersForm,    F::Dialog,   RadioAt(1),         N::System, nullptr,                 nullptr,              nullptr},
+    {IDC_RADIO_ACCOUNT,      MEMBER(m_radioAccount),    S::UsersForm,    F::Dialog,   RadioAt(2),         N::System, nullptr,                 nullptr,              nullptr},
+    {IDC_EDIT_COMPANY,       MEMBER(m_editCompany),     S::UsersForm,    F::Template, InputAt(0),         N::Radio,  nullptr,                 nullptr,              nullptr},
+    {IDC_EDIT_NICK,          MEMBER(m_editNick),        S::UsersForm,    F::Dialog,   InputAt(1),         N::Radio,  nullptr,                 nullptr,              nullptr},
+    {IDC_EDIT_ACCOUNT,       MEMBER(m_editAccount),     S::UsersForm,    F::Dialog,   InputAt(2),         N::Radio,  nullptr,                 nullptr,              nullptr},
+    {IDC_GROUP_EXACT,        MEMBER(m_groupExact),      S::Never,        F::Template, {50, 90, 300, 110}, N::System, nullptr,                 nullptr,              nullptr},
+    {IDC_RADIO_ZONE_BY_ID,   MEMBER(m_radioZoneById),   S::ZonesForm,    F::Dialog,   RadioAt(0),         N::System, nullptr,                 nullptr,              nullptr},
+    {IDC_RADIO_ZONE_BY_NAME, MEMBER(m_radioZoneByName), S::ZonesForm,    F::Dialog,   RadioAt(1),         N::System, nullptr,                 nullptr,              nullptr},
+    {IDC_STATIC_INDUSTRY,    MEMBER(m_staticIndustry),  S::ZonesForm,    F::Dialog,   RadioAt(2, 79),     N::System, nullptr,                 nullptr,              nullptr},
+    {IDC_EDIT_ZONE_ID,       MEMBER(m_editZoneId),      S::ZonesForm,    F::Dialog,   InputAt(0),         N::Radio,  nullptr,                 nullptr,              nullptr},
+    {IDC_EDIT_ZONE_NAME,     MEMBER(m_editZoneName),    S::ZonesForm,    F::Dialog,   InputAt(1),         N::Radio,  nullptr,                 nullptr,              nullptr},
+    // The industry box's height includes its drop-down list.
+    {IDC_COMBO_INDUSTRY,     MEMBER(m_comboIndustry),   S::ZonesForm,    F::Dialog,   InputAt(2, 121),    N::Text,   search_text::kByIndustry, nullptr,             nullptr},
+    {IDC_LIST_USER,          MEMBER(m_listUser),        S::UsersResults, F::Dialog,   kList,              N::Text,   search_text::kTabUsers,  nullptr,              nullptr},
+    {IDC_LIST_ZONE,          MEMBER(m_listZone),        S::ZonesResults, F::Dialog,   kList,              N::Text,   search_text::kTabZones,  nullptr,              nullptr},
+    // The page label's caption is the view state's page text (ShowControlsOf).
+    {IDC_STATIC_PAGE,        MEMBER(m_staticPage),      S::Results,      F::Dialog,   {20, kPagerY, 40, 18}, N::System, nullptr,              nullptr,              nullptr},
+    {IDC_BTN_VIEW,           MEMBER(m_btnView),         S::Results,      F::Dialog,   PagerAt(0),         N::System, nullptr,                 &V::viewEnabled,      nullptr},
+    {IDC_BTN_PREV_PAGE,      MEMBER(m_btnPrevPage),     S::Results,      F::Dialog,   PagerAt(1),         N::System, nullptr,                 &V::previousEnabled,  nullptr},
+    {IDC_BTN_NEXT_PAGE,      MEMBER(m_btnNextPage),     S::Results,      F::Dialog,   PagerAt(2),         N::System, nullptr,                 &V::nextEnabled,      &V::nextCaption},
+    {IDC_BTN_BACK,           MEMBER(m_btnBack),         S::Results,      F::Dialog,   CommandAt(0),       N::System, nullptr,                 &V::backEnabled,      nullptr},
     // Add shares Find's place; the two are never shown together.
-    {IDC_BTN_FIND, &kMember<&CSearchDlg::m_btnFind>, ShownIn::Form, FontOf::Dialog, CommandAt(1), NameFrom::System, nullptr, &V::findEnabled, &V::findCaption},
-    {IDC_BTN_ADD, &kMember<&CSearchDlg::m_btnAdd>, ShownIn::Results, FontOf::Dialog, CommandAt(1), NameFrom::System, nullptr, &V::addEnabled, &V::addCaption},
-    {IDC_BTN_CLOSE, &kMember<&CSearchDlg::m_btnClose>, ShownIn::Always, FontOf::Dialog, CommandAt(2), NameFrom::System, nullptr, nullptr, nullptr},
-    // Placed last and put behind everything else, so the tab's body never covers the controls
-    // drawn on it.
-    {IDC_TAB, &kMember<&CSearchDlg::m_tab>, ShownIn::Always, FontOf::Dialog, {10, 5, 370, 225}, NameFrom::System, nullptr, &V::tabsEnabled, nullptr},
+    {IDC_BTN_FIND,           MEMBER(m_btnFind),         S::Form,         F::Dialog,   CommandAt(1),       N::System, nullptr,                 &V::findEnabled,      &V::findCaption},
+    {IDC_BTN_ADD,            MEMBER(m_btnAdd),          S::Results,      F::Dialog,   CommandAt(1),       N::System, nullptr,                 &V::addEnabled,       &V::addCaption},
+    {IDC_BTN_CLOSE,          MEMBER(m_btnClose),        S::Always,       F::Dialog,   CommandAt(2),       N::System, nullptr,                 nullptr,              nullptr},
+    // Placed last and then put behind everything else, so the tab's body never covers the
+    // controls drawn on it.
+    {IDC_TAB,                MEMBER(m_tab),             S::Always,       F::Dialog,   {10, 5, 370, 225},  N::System, nullptr,                 &V::tabsEnabled,      nullptr},
 };
+#undef MEMBER
 
 const CSearchDlg::FormRow CSearchDlg::kForms[kSearchByCount] = {
     {SearchBy::Company, &CSearchDlg::m_radioCompany, &CSearchDlg::m_editCompany},
@@ -197,14 +177,6 @@ const CSearchDlg::FormRow CSearchDlg::kForms[kSearchByCount] = {
 void CSearchDlg::Enable(CWnd& control, bool bEnable) {
     if ((control.IsWindowEnabled() != FALSE) != bEnable)
         control.EnableWindow(bEnable);
-}
-
-CWnd* CSearchDlg::Control(UINT nID) {
-    for (const ControlRow& row : kControls) {
-        if (row.id == nID)
-            return &row.member->get(*this);
-    }
-    return nullptr;
 }
 
 void CSearchDlg::BindControls() {
@@ -243,7 +215,7 @@ void CSearchDlg::ApplyTemplateFont(UINT nDpi) {
     m_templateFont.Attach(scaled.Detach());
 }
 
-void CSearchDlg::PlaceControls(const LayoutScale& scale) {
+void CSearchDlg::PlaceControls(UINT nDpi) {
     // Before the window is first shown nothing needs redrawing.
     const UINT redraw = IsWindowVisible() ? 0 : SWP_NOREDRAW;
     for (const ControlRow& row : kControls) {
@@ -253,8 +225,8 @@ void CSearchDlg::PlaceControls(const LayoutScale& scale) {
         const Rect96& at = row.place;
         if (at.width == 0 && at.height == 0)
             flags |= SWP_NOMOVE | SWP_NOSIZE;
-        ::SetWindowPos(row.member->get(*this).GetSafeHwnd(), nullptr, scale(at.x), scale(at.y), scale(at.width),
-                       scale(at.height), flags);
+        ::SetWindowPos(row.member->get(*this).GetSafeHwnd(), nullptr, ScaleTo(at.x, nDpi), ScaleTo(at.y, nDpi),
+                       ScaleTo(at.width, nDpi), ScaleTo(at.height, nDpi), flags);
     }
     m_tab.SetWindowPos(&CWnd::wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

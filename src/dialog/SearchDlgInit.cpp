@@ -20,20 +20,16 @@ constexpr int kTabItemHeight = 25;
 // The lists' columns in the order they are inserted, each at position 0, so that they read left to
 // right in the opposite order and column index equals subitem index.
 struct ListColumn {
+    SearchTab tab;
     const wchar_t* heading;
     int width;
     int subItem;
 };
-constexpr ListColumn kUserColumns[] = {
-    {search_text::kColCompany, 80, 3},
-    {search_text::kColState, 80, 2},
-    {search_text::kColNickname, 80, 1},
-    {search_text::kColAccount, 100, 0},
-};
-constexpr ListColumn kZoneColumns[] = {
-    {search_text::kColIndustry, 80, 2},
-    {search_text::kColZoneName, 80, 1},
-    {search_text::kColZoneId, 180, 0},
+constexpr ListColumn kColumns[] = {
+    {SearchTab::Users, search_text::kColCompany, 80, 3},   {SearchTab::Users, search_text::kColState, 80, 2},
+    {SearchTab::Users, search_text::kColNickname, 80, 1},  {SearchTab::Users, search_text::kColAccount, 100, 0},
+    {SearchTab::Zones, search_text::kColIndustry, 80, 2},  {SearchTab::Zones, search_text::kColZoneName, 80, 1},
+    {SearchTab::Zones, search_text::kColZoneId, 180, 0},
 };
 
 // The window's DPI: what a DPI-aware client's window is drawn at, and 96 in a client that is not
@@ -55,29 +51,23 @@ UINT WindowDpi(HWND hWnd) {
 }
 }  // namespace
 
-CSearchDlg::LayoutScale::LayoutScale(UINT nDpi) : m_nDpi(static_cast<int>(nDpi)) {}
-
-int CSearchDlg::LayoutScale::operator()(int nPixelsAt96) const {
-    return ::MulDiv(nPixelsAt96, m_nDpi, USER_DEFAULT_SCREEN_DPI);
-}
-
 BOOL CSearchDlg::OnInitDialog() {
     CSkinDialog::OnInitDialog();
     m_nTemplateFontDpi = WindowDpi(m_hWnd);
-    const LayoutScale scale(m_nTemplateFontDpi);
+    const UINT nDpi = m_nTemplateFontDpi;
 
-    CreateDialogFont(scale);
+    CreateDialogFont(nDpi);
     SetWindowIcons();
     BindControls();
     SetSkinKeys();
-    SizeTabItems(scale);
+    SizeTabItems(nDpi);
     LimitEdits();
     ApplyDialogFont();
-    BuildListColumns(scale);
+    BuildListColumns(nDpi);
     BuildTabItems();
     FillIndustries();
-    PlaceControls(scale);
-    SizeWindow(scale);
+    PlaceControls(nDpi);
+    SizeWindow(nDpi);
     KeepLayoutOnDpiChange();
     NameControls();
     FollowContrastScheme();
@@ -92,18 +82,17 @@ BOOL CSearchDlg::OnInitDialog() {
 // steps as OnInitDialog lay the window out at the new DPI, and it takes the rectangle the system
 // suggests for it.
 LRESULT CSearchDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    const UINT dpi = LOWORD(wParam);  // the same across as down
-    const LayoutScale scale(dpi);
+    const UINT nDpi = LOWORD(wParam);  // the same across as down
     // The controls let go of the old font before it is deleted.
     const HFONT hOldFont = m_font.Detach();
-    CreateDialogFont(scale);
+    CreateDialogFont(nDpi);
     ApplyDialogFont();
     if (hOldFont)
         ::DeleteObject(hOldFont);
-    ApplyTemplateFont(dpi);
-    SizeTabItems(scale);
-    SizeListColumns(scale);
-    PlaceControls(scale);
+    ApplyTemplateFont(nDpi);
+    SizeTabItems(nDpi);
+    SizeListColumns(nDpi);
+    PlaceControls(nDpi);
     DrawSeparatorForScheme();
     if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam)) {
         SetWindowPos(nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
@@ -123,8 +112,8 @@ void CSearchDlg::KeepLayoutOnDpiChange() {
         setDialogDpiChangeBehavior(m_hWnd, kDisableAll, kDisableAll);
 }
 
-void CSearchDlg::CreateDialogFont(const LayoutScale& scale) {
-    m_font.Attach(::CreateFontW(scale(kFontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+void CSearchDlg::CreateDialogFont(UINT nDpi) {
+    m_font.Attach(::CreateFontW(ScaleTo(kFontHeight, nDpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                 ANSI_CHARSET, 0, 0, 0, FF_SWISS | DEFAULT_PITCH, L"宋体"));
 }
 
@@ -171,27 +160,22 @@ void CSearchDlg::LimitEdits() {
     }
 }
 
-void CSearchDlg::SizeTabItems(const LayoutScale& scale) {
-    m_tab.SetItemSize(scale(kTabItemWidth), scale(kTabItemHeight));
-    m_tab.SetMinTabWidth(scale(kTabItemWidth));
+void CSearchDlg::SizeTabItems(UINT nDpi) {
+    m_tab.SetItemSize(ScaleTo(kTabItemWidth, nDpi), ScaleTo(kTabItemHeight, nDpi));
+    m_tab.SetMinTabWidth(ScaleTo(kTabItemWidth, nDpi));
 }
 
-void CSearchDlg::BuildListColumns(const LayoutScale& scale) {
-    for (const ListColumn& column : kUserColumns)
-        m_listUser.InsertColumn(0, column.heading, LVCFMT_LEFT, scale(column.width), column.subItem);
-    for (const ListColumn& column : kZoneColumns)
-        m_listZone.InsertColumn(0, column.heading, LVCFMT_LEFT, scale(column.width), column.subItem);
+void CSearchDlg::BuildListColumns(UINT nDpi) {
+    for (const ListColumn& column : kColumns)
+        ListOf(column.tab).InsertColumn(0, column.heading, LVCFMT_LEFT, ScaleTo(column.width, nDpi), column.subItem);
     // Label tips: a cell cut off by its column shows its whole text when pointed at.
     for (CListCtrl* pList : {&m_listUser, &m_listZone})
         pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
 }
 
-void CSearchDlg::SizeListColumns(const LayoutScale& scale) {
-    // Column index equals subitem index.
-    for (const ListColumn& column : kUserColumns)
-        m_listUser.SendMessage(LVM_SETCOLUMNWIDTH, column.subItem, scale(column.width));
-    for (const ListColumn& column : kZoneColumns)
-        m_listZone.SendMessage(LVM_SETCOLUMNWIDTH, column.subItem, scale(column.width));
+void CSearchDlg::SizeListColumns(UINT nDpi) {
+    for (const ListColumn& column : kColumns)
+        ListOf(column.tab).SendMessage(LVM_SETCOLUMNWIDTH, column.subItem, ScaleTo(column.width, nDpi));
 }
 
 void CSearchDlg::BuildTabItems() {
@@ -206,8 +190,8 @@ void CSearchDlg::FillIndustries() {
         m_comboIndustry.AddString(industry.c_str());
 }
 
-void CSearchDlg::SizeWindow(const LayoutScale& scale) {
+void CSearchDlg::SizeWindow(UINT nDpi) {
     RECT rc;
     GetWindowRect(&rc);
-    MoveWindow(rc.left, rc.top, scale(kWindowWidth), scale(kWindowHeight), TRUE);
+    MoveWindow(rc.left, rc.top, ScaleTo(kWindowWidth, nDpi), ScaleTo(kWindowHeight, nDpi), TRUE);
 }

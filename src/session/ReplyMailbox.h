@@ -1,4 +1,8 @@
-// The reply mailbox: where a result callback leaves what it made of a reply for the window thread.
+// The hand-over from the result callbacks to the window thread. A callback leaves its reply here
+// and posts a message in the same breath; the window takes the oldest reply for each message. The
+// message itself carries nothing the window trusts, so a stray one finds no reply (or takes one
+// that a later message would have taken) and a queued one can never outlive the check of its
+// generation.
 #pragma once
 
 #include <cstddef>
@@ -9,11 +13,7 @@
 #include "SearchCriteria.h"
 #include "TabResults.h"
 
-// The hand-over from the result callbacks to the window thread. A callback leaves its reply here
-// and posts a message in the same breath; the window takes the oldest reply for each message. The
-// message itself carries nothing the window trusts, so a stray one finds no reply (or takes one
-// that a later message would have taken) and a queued one can never outlive the check of its
-// generation.
+// One reply and the tab whose query it answers.
 struct PostedReply {
     SearchTab tab = SearchTab::Users;
     TabReply reply;

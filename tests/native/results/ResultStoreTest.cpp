@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <new>
 #include <string>
@@ -83,6 +84,17 @@ TEST(Receive, AppendsNewRecordsInBatchOrderAndCountsThem) {
     }
 }
 
+// A merge hands over a slice at a time: a repeated record counts toward the limit, and the merge
+// goes on from where the slice stopped.
+TEST(AppendRecords, StopsAtItsLimitAndSaysWhere) {
+    const UserInfoSet batch = UsersWithIds({1, 2, 3, 4});
+    UserInfoSet store = UsersWithIds({2});
+    std::size_t added = 0;
+    EXPECT_EQ(AppendRecords(store, batch.begin(), batch.end(), 3, added), std::prev(batch.end()));
+    EXPECT_EQ(IdsOf(store), (Ids{2, 1, 3}));
+    EXPECT_EQ(added, 2u);
+}
+
 TEST(Receive, RepeatedIdKeepsTheFirstArrivedFields) {
     UserInfoSet first;
     UserInfo original = MakeUser(3, 4, L"张伟");
@@ -107,9 +119,11 @@ TEST(Receive, RepeatedIdKeepsTheFirstArrivedFields) {
     EXPECT_EQ(rows.back().nickname, L"赵敏");
 }
 
-// A record whose copy fails on demand, standing in for an allocation failure while a batch is
-// copied into a store.
+// A record whose copy fails on demand, once, standing in for an allocation failure while a batch
+// is copied into a store.
 int g_copiesBeforeFailure = -1;
+// Runs at the failing copy: outside the store's lock, as the window thread would between slices.
+std::function<void()> g_atFailure;
 
 struct FragileRecord {
     std::uint64_t id = 0;
@@ -118,6 +132,9 @@ struct FragileRecord {
     FragileRecord(std::uint64_t i, std::wstring t) : id(i), text(std::move(t)) {}
     FragileRecord(const FragileRecord& other) : id(other.id), text(other.text) {
         if (g_copiesBeforeFailure == 0) {
+            g_copiesBeforeFailure = -1;
+            if (g_atFailure)
+                g_atFailure();
             throw std::bad_alloc();
         }
         if (g_copiesBeforeFailure > 0) {
@@ -166,27 +183,51 @@ TEST(Receive, FailedCopyLeavesTheStoreAsItWas) {
 }
 
 // The tab's merge goes a slice at a time; a copy that fails in a later slice takes back the
-// earlier slices too.
+// earlier slices too, whether it fails inserting the slice or copying it out of the batch (a slice
+// of 256 costs 256 copies out of the batch and 256 into the store).
 TEST(TabResults, FailedCopyInALaterSliceTakesTheWholeBatchBack) {
     Ids ids;
     for (std::uint64_t id = 100; id < 700; ++id) {
         ids.push_back(id);
     }
     const FragileSet batch = FragileWithIds(ids);
+    for (int copiesBeforeFailure : {450, 600}) {
+        TabResults<FragileSet> results;
+        results.SetShown(true);
+        results.Receive(true, FragileWithIds({1, 2}));
+        ASSERT_EQ(results.Size(), 2u);
+
+        g_copiesBeforeFailure = copiesBeforeFailure;
+        EXPECT_THROW(results.Receive(true, batch), std::bad_alloc);
+        g_copiesBeforeFailure = -1;
+        EXPECT_EQ(results.Size(), 2u) << copiesBeforeFailure;
+        EXPECT_EQ(results.NewCount(), 2) << "the count of the batch that did arrive";
+
+        results.Receive(true, batch);
+        EXPECT_EQ(results.Size(), 602u);
+        EXPECT_EQ(results.NewCount(), 600);
+    }
+}
+
+// A page turned onto the first slice while the second is copied goes back to the last page left
+// when the batch is taken back.
+TEST(TabResults, APageOntoRecordsTakenBackGoesBackToTheLastPageLeft) {
+    Ids first, ids;
+    for (std::uint64_t id = 1; id <= 15; ++id)
+        first.push_back(id);
+    for (std::uint64_t id = 100; id < 700; ++id)
+        ids.push_back(id);
     TabResults<FragileSet> results;
     results.SetShown(true);
-    results.Receive(true, FragileWithIds({1, 2}));
-    ASSERT_EQ(results.Size(), 2u);
-
-    g_copiesBeforeFailure = 450;
+    results.Receive(true, FragileWithIds(first));
+    ASSERT_TRUE(results.AdvanceFrom(10));
+    const FragileSet batch = FragileWithIds(ids);
+    g_copiesBeforeFailure = 600;
+    g_atFailure = [&] { EXPECT_TRUE(results.AdvanceFrom(10)); };  // onto page 3, of the first slice
     EXPECT_THROW(results.Receive(true, batch), std::bad_alloc);
-    g_copiesBeforeFailure = -1;
-    EXPECT_EQ(results.Size(), 2u);
-    EXPECT_EQ(results.NewCount(), 2) << "the count of the batch that did arrive";
-
-    results.Receive(true, batch);
-    EXPECT_EQ(results.Size(), 602u);
-    EXPECT_EQ(results.NewCount(), 600);
+    g_atFailure = nullptr;
+    EXPECT_EQ(results.Page(), 1);
+    EXPECT_EQ(IdsOf(results.PageRecords()), (Ids{11, 12, 13, 14, 15}));
 }
 
 }  // namespace

@@ -171,10 +171,12 @@ TEST(TabResults, FailedAndEmptyRepliesKeepThePageAndTellWhetherMoreMayCome) {
 TEST(TabResults, RowsMapToTheRecordsOfThePageShown) {
     Tab tab;
     tab.Answer(Users(1, 13));
+    EXPECT_FALSE(tab.results.RecordAtRow(10)) << "a row of the next page";
     ASSERT_TRUE(tab.NextFromCache());
     EXPECT_EQ(tab.results.RecordAtRow(0)->id, 11u);
     EXPECT_EQ(tab.results.RecordAtRow(2)->id, 13u);
     EXPECT_FALSE(tab.results.RecordAtRow(3)) << "past the last record";
+    EXPECT_FALSE(tab.results.RecordAtRow(5));
     EXPECT_FALSE(tab.results.RecordAtRow(-1));
     EXPECT_FALSE(tab.results.RecordAtRow(10));
 }
@@ -207,12 +209,14 @@ TEST(TabResults, BatchForATabBehindIsDroppedUnmerged) {
 }
 
 TEST(TabResults, AbandonedRepliesAreStaleWhereverTheyWere) {
-    // Merged and posted, then Back: the post is recognised, and the records are gone.
+    // Merged and posted, then Back from page 2: the post is recognised, and the records are gone.
     Tab tab;
     tab.Answer(Users(1, 10));
+    tab.Answer(Users(11, 10));
+    ASSERT_EQ(tab.results.Page(), 1);
     tab.results.BeginQuery();
     EXPECT_TRUE(tab.results.Pager().inFlight);
-    const TabReply merged = tab.results.Receive(true, Users(11, 10));
+    const TabReply merged = tab.results.Receive(true, Users(21, 10));
     const TabReply failed = tab.results.Receive(false, UserInfoSet());
     tab.results.Abandon();
     EXPECT_EQ(tab.results.Take(merged), ReplyFate::Stale);

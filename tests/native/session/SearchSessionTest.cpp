@@ -103,21 +103,41 @@ TEST(FindDecision, EachFormGivesItsQueryOrItsRefusal) {
     }
 }
 
+// Queries and boxes are equal only when every field is; a box compares its texts, not where they are.
+TEST(FindDecision, QueriesAndBoxesCompareEveryField) {
+    const OutgoingQuery query{Kind::Zone, L"abc", 7, 3};
+    EXPECT_EQ(query, (OutgoingQuery{Kind::Zone, L"abc", 7, 3}));
+    for (const OutgoingQuery& other : {OutgoingQuery{Kind::ZoneById, L"abc", 7, 3}, OutgoingQuery{Kind::Zone, L"ab", 7, 3},
+                                       OutgoingQuery{Kind::Zone, L"abc", 8, 3}, OutgoingQuery{Kind::Zone, L"abc", 7, 4}})
+        EXPECT_FALSE(query == other) << static_cast<int>(other.kind) << other.zoneId << other.industry;
+    const std::wstring copy = text::kNeedNickname;
+    const SearchBox box{text::kNeedNickname, text::kCaptionQueryError};
+    EXPECT_EQ(box, (SearchBox{copy.c_str(), text::kCaptionQueryError}));
+    EXPECT_EQ(SearchBox(), SearchBox());
+    for (const SearchBox& other : {SearchBox{text::kNeedAccount, text::kCaptionQueryError}, SearchBox{nullptr, text::kCaptionQueryError},
+                                   SearchBox{text::kNeedNickname, text::kCaptionQueryFailed}, SearchBox{text::kNeedNickname, nullptr}}) {
+        EXPECT_FALSE(box == other) << BoxText(other);
+        EXPECT_FALSE(other == box) << BoxText(other);
+    }
+}
+
 TEST(SearchSession, SendCodeMeansBusyOrABox) {
     const struct {
         QZP::ConnectionError code;
         bool busy;
         const wchar_t* box;
+        const wchar_t* nick = L"王";
     } cases[] = {
         {QZP::CE_OK, true, L""},
         {QZP::CE_NOT_SIGNED_IN, false, text::kSignInFirst},
         {QZP::CE_NO_TRANSPORT, false, text::kCannotConnect},
         {QZP::CE_DISCONNECTED, false, text::kCannotConnect},
+        {QZP::CE_OK, false, text::kNeedNickname, L""},  // refused: nothing sent
     };
     for (const auto& c : cases) {
         Session s;
         s.host.code = c.code;
-        EXPECT_STREQ(BoxText(s.session.Find(ByNick(L"王"))), c.box) << c.code;
+        EXPECT_STREQ(BoxText(s.session.Find(ByNick(c.nick))), c.box) << c.code;
         const SearchViewState view = s.View();
         EXPECT_EQ(view.busy, c.busy) << c.code;
         EXPECT_EQ(view.findEnabled, !c.busy) << c.code;
@@ -183,7 +203,7 @@ TEST(SearchSession, PagesFollowTheRowsLastShownNotAList) {
     s.Reply(true, Users(1, 3));
     s.session.NextPage(ByNick(L"王"));
     ASSERT_EQ(s.host.sent.size(), 2u) << "three rows shown: Next asks for more";
-    s.Reply(true, Users(1, 15));  // 12 new: the short page fills up and stays
+    s.Reply(true, Users(1, 25));  // 22 new: the short page fills up and stays
     EXPECT_EQ(s.View().pageLabel, L"第1页");
     EXPECT_EQ(s.session.PageRows(SearchTab::Users).size(), 10u);
     s.session.NextPage(ByNick(L"王"));
@@ -192,10 +212,69 @@ TEST(SearchSession, PagesFollowTheRowsLastShownNotAList) {
     EXPECT_EQ(s.FirstRow(), L"acc11");
     EXPECT_TRUE(s.View().previousEnabled);
     s.session.PreviousPage();
-    EXPECT_EQ(s.FirstRow(), L"acc1");
+    EXPECT_EQ(s.FirstRow(), L"acc1") << "back from a full page, not on again";
     EXPECT_FALSE(s.View().previousEnabled);
     s.session.NextPage(ByNick(L"王"));
     EXPECT_EQ(s.View().pageLabel, L"第2页") << "the page shown again is full: Next moves on";
+}
+
+// What each step puts in front of the user (the focus moves to it), and whether it fills the list
+// anew (which ends its selection). Each starts on page 1 of 15 users, the first row selected and
+// addable, after `before`.
+TEST(SearchSession, WhatEachStepPutsInFrontAndRefills) {
+    using Step = std::function<void(Session&)>;
+    const Step next = [](Session& s) { s.session.NextPage(ByNick(L"王")); };
+    const Step back = [](Session& s) { s.session.Back(); };
+    const struct {
+        const char* name;
+        Step before, step;
+        bool focusMoves, refills, selected;
+    } cases[] = {
+        {"next page from the cache", nullptr, next, true, true, false},
+        {"previous page", next, [](Session& s) { s.session.PreviousPage(); }, true, true, false},
+        {"back", nullptr, back, true, true, false},
+        {"reset", nullptr, [](Session& s) { s.session.Reset(SearchTab::Users); }, true, true, false},
+        {"presented again", nullptr, [](Session& s) { s.session.Present(); }, true, false, true},
+        {"a switch there and back", nullptr,
+         [](Session& s) { s.session.SwitchTab(SearchTab::Zones), s.session.SwitchTab(SearchTab::Users); }, true, false, true},
+        {"an extra batch", nullptr, [](Session& s) { s.Reply(true, Users(16, 2)); }, false, true, false},
+        {"a re-query answered", next, [&](Session& s) { next(s), s.Reply(true, Users(16, 2)); }, true, true, false},
+        {"a re-query failed", next, [&](Session& s) { next(s), s.Reply(false, UserInfoSet()); }, true, false, true},
+        {"a Find from the form failed", back,
+         [](Session& s) { s.session.Find(ByNick(L"王")), s.Reply(false, UserInfoSet()); }, false, true, false},
+        {"a Find from the form answered", back,
+         [](Session& s) { s.session.Find(ByNick(L"王")), s.Reply(true, Users(1, 3)); }, true, true, false},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        s.session.Find(ByNick(L"王"));
+        s.Reply(true, Users(1, 15));
+        if (c.before)
+            c.before(s);
+        if (const std::optional<RowRecord> record = s.session.SelectRow(0))
+            s.session.DecideAdd(*record, false, 0);
+        const SearchViewState before = s.View();
+        c.step(s);
+        const SearchViewState view = s.View();
+        EXPECT_EQ(view.focusMoves != before.focusMoves, c.focusMoves) << c.name;
+        EXPECT_EQ(view.rowsVersion[0] != before.rowsVersion[0], c.refills) << c.name;
+        EXPECT_EQ(view.viewEnabled, c.selected) << c.name;
+        EXPECT_EQ(view.addEnabled, c.selected) << c.name;
+    }
+}
+
+// A query that failed may still be answered: the form stays, and the next Find starts afresh.
+TEST(SearchSession, AFormKeepsOutWhatAFailedQueryStillSends) {
+    Session s;
+    s.session.Find(ByNick(L"王"));
+    EXPECT_STREQ(BoxText(s.Reply(false, UserInfoSet())), text::kServerTimeout);
+    EXPECT_FALSE(s.Reply(true, Users(50, 12)));
+    EXPECT_EQ(s.View().view, TabView::Form);
+    EXPECT_FALSE(s.View().nextEnabled);
+    s.session.Find(ByNick(L"王"));
+    s.Reply(true, Users(1, 3));
+    EXPECT_EQ(s.FirstRow(), L"acc1");
+    EXPECT_EQ(s.session.PageRows(SearchTab::Users).size(), 3u);
 }
 
 TEST(SearchSession, AnAccountNeverHasANextPage) {
@@ -216,11 +295,13 @@ TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
         Session s;
         s.session.Find(ByNick(L"王"));
         if (reQuery) {
-            s.Reply(true, Users(1, 10));
+            s.Reply(true, Users(1, 15));
+            s.session.NextPage(ByNick(L"王"));  // page 2, from the cache
             s.session.NextPage(ByNick(L"王"));
         }
         const std::uint64_t before = s.View().focusMoves;
         s.session.Present();
+        s.session.PreviousPage();  // refused: the query decides the page
         const SearchViewState view = s.View();
         EXPECT_NE(view.focusMoves, before);
         EXPECT_TRUE(view.busy);
@@ -230,7 +311,8 @@ TEST(SearchSession, PresentingABusyWindowKeepsItBusy) {
         EXPECT_FALSE(view.previousEnabled);
         EXPECT_FALSE(view.tabsEnabled);
         EXPECT_EQ(view.backEnabled, reQuery);
-        EXPECT_FALSE(s.Reply(true, Users(11, 5))) << "the answer lands as it would have";
+        EXPECT_EQ(view.pageLabel, reQuery ? L"第2页" : L"没有记录");
+        EXPECT_FALSE(s.Reply(true, Users(16, 5))) << "the answer lands as it would have";
         EXPECT_EQ(s.View().pageLabel, reQuery ? L"第2页" : L"第1页");
         EXPECT_TRUE(s.View().tabsEnabled);
     }
@@ -241,6 +323,7 @@ TEST(SearchSession, UnderABoxRepliesWaitAndNothingIsSent) {
     s.session.Find(ByNick(L"王"));
     s.session.HoldReplies();
     s.session.ReceiveUsers(true, Users(1, 3));
+    EXPECT_EQ(s.host.posts, 1);
     EXPECT_FALSE(s.session.TakeReply());
     EXPECT_TRUE(s.View().busy) << "the page must not change beneath the box";
     s.session.ReleaseReplies();
@@ -254,23 +337,32 @@ TEST(SearchSession, UnderABoxRepliesWaitAndNothingIsSent) {
     EXPECT_EQ(s.host.sent.size(), 1u) << "a Find dispatched by a box's loop sends nothing";
 }
 
-TEST(SearchSession, BackAbandonsAfterTheCommandIsRenewed) {
-    Session s;
-    s.session.Back();
-    EXPECT_EQ(s.host.renewals, 0) << "Back belongs to the result view, and a command that sent nothing stays";
-    s.session.Find(ByNick(L"王"));
-    s.Reply(true, Users(1, 10));
-    s.session.NextPage(ByNick(L"王"));
-    SearchViewState atRenewal;
-    s.host.onRenew = [&] { atRenewal = s.View(); };
-    s.session.ReceiveUsers(true, Users(11, 5));  // merged before Back, taken after
-    s.session.Back();
-    EXPECT_EQ(s.host.renewals, 1);
-    EXPECT_FALSE(atRenewal.busy) << "the query is cancelled before the command goes";
-    EXPECT_EQ(atRenewal.pageLabel, L"第1页") << "and the records go only after it";
-    EXPECT_FALSE(s.session.TakeReply());
-    EXPECT_EQ(s.View().view, TabView::Form);
-    EXPECT_EQ(s.View().pageLabel, L"没有记录");
+TEST(SearchSession, BackAndResetAbandonAfterTheCommandIsRenewed) {
+    for (bool reset : {false, true}) {
+        Session s;
+        s.session.Back();
+        EXPECT_EQ(s.host.renewals, 0) << "a command that sent nothing stays";
+        s.session.Find(ByNick(L"王"));
+        s.session.Back();
+        EXPECT_TRUE(s.View().busy) << "Back belongs to the result view: the query just sent stays";
+        s.Reply(true, Users(1, 10));
+        s.session.NextPage(ByNick(L"王"));
+        SearchViewState atRenewal;
+        s.host.onRenew = [&] { atRenewal = s.View(); };
+        s.session.ReceiveUsers(true, Users(11, 5));  // merged before, taken after
+        if (reset)
+            s.session.Reset(SearchTab::Users);
+        else
+            s.session.Back();
+        EXPECT_EQ(s.host.renewals, 1) << reset;
+        EXPECT_FALSE(atRenewal.busy) << "the query is cancelled before the command goes";
+        EXPECT_EQ(atRenewal.pageLabel, L"第1页") << "and the records go only after it";
+        EXPECT_FALSE(s.session.TakeReply());
+        EXPECT_EQ(s.View().view, TabView::Form);
+        EXPECT_EQ(s.View().pageLabel, L"没有记录");
+        s.session.Reset(SearchTab::Users);
+        EXPECT_EQ(s.host.renewals, 1) << "nothing sent since";
+    }
 }
 
 TEST(SearchSession, TabsKeepTheirViewsAndAreLockedWhileAQueryIsOut) {
@@ -284,11 +376,22 @@ TEST(SearchSession, TabsKeepTheirViewsAndAreLockedWhileAQueryIsOut) {
     EXPECT_STREQ(s.View().addCaption, text::kAddFriend) << "a form leaves Add as it was";
     s.session.ReceiveUsers(true, Users(20, 2));  // for the tab behind: not merged
     s.session.TakeReply();
+    s.session.Find(SearchCriteria().Choose(SearchBy::ZoneId, L"1"));
+    EXPECT_FALSE(s.session.SwitchTab(SearchTab::Users)) << "a zone query locks them too";
+    s.session.ReceiveZones(true, Zones(1, 1));
+    s.session.TakeReply();
+    EXPECT_STREQ(s.View().addCaption, text::kJoinZone);
     s.session.SwitchTab(SearchTab::Users);
     EXPECT_EQ(s.View().view, TabView::Results);
+    EXPECT_STREQ(s.View().addCaption, text::kAddFriend) << "the results in front offer their Add";
     EXPECT_EQ(s.session.PageRows(SearchTab::Users).size(), 3u);
+    s.session.ReceiveUsers(true, Users(30, 2));  // merged while in front, taken behind
+    s.session.SwitchTab(SearchTab::Zones);
+    s.session.TakeReply();
+    EXPECT_STREQ(s.View().addCaption, text::kJoinZone) << "a page filled up behind leaves Add alone";
+    s.session.SwitchTab(SearchTab::Users);
     s.session.Reset(SearchTab::Zones);
-    EXPECT_EQ(s.session.Front(), SearchTab::Zones);
+    EXPECT_EQ(s.View().front, SearchTab::Zones);
     s.session.SwitchTab(SearchTab::Users);
     EXPECT_EQ(s.View().view, TabView::Form) << "a reset returns both tabs to their forms";
 }
@@ -297,7 +400,12 @@ TEST(SearchSession, RepliesWithoutAWindowAreDropped) {
     FakeHost host;
     SearchSession session(host, {});
     session.ReceiveUsers(true, Users(1, 3));
+    EXPECT_TRUE(session.PageRows(SearchTab::Users).empty()) << "not even merged";
     session.OpenMailbox();
+    session.Reset(SearchTab::Zones);
+    session.Find(SearchCriteria().Choose(SearchBy::ZoneId, L"1"));
+    session.CancelQueries();  // the window goes: its queries end with it
+    EXPECT_FALSE(session.View().busy);
     session.CloseMailbox();
     session.ReceiveZones(false, ZoneInfoSet());
     EXPECT_EQ(host.posts, 0);
@@ -321,13 +429,17 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
         SearchCriteria criteria = ByNick(L"王");
         criteria.Choose(SearchBy::ZoneId, L"1");
         s.session.Find(criteria);
-        if (c.tab == SearchTab::Users) {
+        const bool users = c.tab == SearchTab::Users;
+        if (users) {
             s.Reply(true, Users(1, 3));
         } else {
-            s.session.ReceiveZones(true, Zones(1, 3, 5));
+            s.session.ReceiveZones(true, Zones(1, 3, 2));
             s.session.TakeReply();
-            EXPECT_EQ(s.session.PageRows(SearchTab::Zones)[0].columns[2], text::kUnknownIndustry);
+            EXPECT_EQ(s.session.PageRows(SearchTab::Zones)[0].columns[2], text::kUnknownIndustry) << "codes 0 and 1 only";
         }
+        EXPECT_EQ(s.View().pageLabel, L"第1页");
+        EXPECT_STREQ(s.View().rowAddCaption, users ? text::kAddFriend : text::kJoinZone);
+        EXPECT_STREQ(s.View().copyCaption, users ? text::kCopyAccount : text::kCopyZoneId);
         const std::optional<RowRecord> record = s.session.SelectRow(0);
         ASSERT_TRUE(record);
         EXPECT_EQ(record->id, 1u);
@@ -335,7 +447,55 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
         EXPECT_FALSE(s.View().addEnabled) << "not before the client has answered";
         s.session.DecideAdd(*record, c.known, c.self);
         EXPECT_EQ(s.View().addEnabled, c.add) << static_cast<int>(c.tab) << c.known << c.self;
+        s.session.SelectRow(1);
+        s.session.DecideAdd(*record, false, 0);  // the answer about the row selected before
+        EXPECT_FALSE(s.View().addEnabled) << "an answer is for its own row only";
         s.session.SelectRow(-1);
         EXPECT_FALSE(s.View().viewEnabled);
     }
+}
+
+// The forms and the keyboard: the radio each tab's form has checked, where the focus goes when a
+// view is put in front, and what Enter does, after each step from a fresh reset.
+TEST(SearchSession, FormsFocusAndEnterFollowTheViewInFront) {
+    using On = ViewFocus::On;
+    using Step = std::function<void(Session&)>;
+    const std::optional<SearchBy> none;
+    const struct {
+        const char* name;
+        Step step;
+        std::optional<SearchBy> users, zones;
+        ViewFocus focus;
+        EnterKey enter;
+        bool focusMoves;
+    } cases[] = {
+        {"reset", [](Session&) {}, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::Company}, EnterKey::Find, false},
+        {"reset to zones", [](Session& s) { s.session.Reset(SearchTab::Zones); }, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::ZoneId}, EnterKey::Find, true},
+        {"nickname checked", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::Nick); }, SearchBy::Nick, SearchBy::ZoneId, {On::Edit, SearchBy::Nick}, EnterKey::Find, false},
+        {"online checked: no edit", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::Online); }, SearchBy::Online, SearchBy::ZoneId, {}, EnterKey::Find, false},
+        {"none checked", [](Session& s) { s.session.Choose(SearchTab::Users, std::nullopt); }, none, SearchBy::ZoneId, {}, EnterKey::Find, false},
+        {"another tab's radio changes nothing", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::ZoneName); }, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::Company}, EnterKey::Find, false},
+        {"name checked on the tab behind", [](Session& s) { s.session.Choose(SearchTab::Zones, SearchBy::ZoneName); }, SearchBy::Company, SearchBy::ZoneName, {On::Edit, SearchBy::Company}, EnterKey::Find, false},
+        {"switch to a form", [](Session& s) { s.session.Choose(SearchTab::Zones, SearchBy::ZoneName), s.session.SwitchTab(SearchTab::Zones); }, SearchBy::Company, SearchBy::ZoneName, {On::Edit, SearchBy::ZoneName}, EnterKey::Find, true},
+        {"results", [](Session& s) { s.session.Find(ByNick(L"王")), s.Reply(true, Users(1, 3)); }, SearchBy::Company, SearchBy::ZoneId, {On::List}, EnterKey::ViewRow, true},
+        {"a reset forgets the choices", [](Session& s) { s.session.Choose(SearchTab::Users, SearchBy::Account), s.session.Reset(SearchTab::Users); }, SearchBy::Company, SearchBy::ZoneId, {On::Edit, SearchBy::Company}, EnterKey::Find, true},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        const SearchViewState before = s.View();
+        c.step(s);
+        const SearchViewState view = s.View();
+        EXPECT_EQ(view.checked[0], c.users) << c.name;
+        EXPECT_EQ(view.checked[1], c.zones) << c.name;
+        EXPECT_TRUE(view.focus == c.focus) << c.name;
+        EXPECT_EQ(view.enter, c.enter) << c.name;
+        EXPECT_EQ(view.focusMoves != before.focusMoves, c.focusMoves) << c.name;
+    }
+    Session s;
+    const std::uint64_t reset = s.View().formsReset;
+    s.session.Back();
+    s.session.SwitchTab(SearchTab::Zones);
+    EXPECT_EQ(s.View().formsReset, reset) << "only a reset puts the forms back";
+    s.session.Reset(SearchTab::Users);
+    EXPECT_NE(s.View().formsReset, reset);
 }

@@ -1,5 +1,6 @@
 // Which controls each tab and view shows and enables, the pager, reset, tabs, Back, the radio
 // buttons and the Enter/Escape keys.
+#include <algorithm>
 #include <functional>
 #include <iterator>
 
@@ -287,5 +288,63 @@ TEST_F(SearchWindowTest, DrawingTheSameViewAgainChangesNothing) {
         const std::wstring before = look();
         strayResult();
         EXPECT_EQ(look(), before) << "step " << i;
+    }
+}
+
+// The wiring of every control to the view state: in each state, which controls are shown (all
+// others hidden), which of those are disabled, and the captions the state sets.
+TEST_F(SearchWindowTest, EachViewStateDrawsEveryControl) {
+    const int all[] = {ids::Tab, ids::RadioCompany, ids::RadioOnline, ids::RadioNick, ids::RadioAccount,
+                       ids::EditNick, ids::EditAccount, ids::ListUser, ids::Back, ids::Find, ids::Close,
+                       ids::PrevPage, ids::NextPage, ids::Add, ids::View, ids::PageLabel, ids::ListZone,
+                       ids::EditZoneId, ids::EditZoneName, ids::ComboIndustry, ids::RadioZoneById,
+                       ids::RadioZoneByName, ids::StaticIndustry, ids::StaticCriteria, ids::Separator,
+                       ids::GroupExact, ids::EditCompany};
+    const std::vector<int> usersForm = {ids::Tab, ids::Close, ids::StaticCriteria, ids::Separator, ids::Find,
+                                        ids::RadioCompany, ids::RadioNick, ids::RadioAccount,
+                                        ids::EditCompany, ids::EditNick, ids::EditAccount};
+    const std::vector<int> zonesForm = {ids::Tab, ids::Close, ids::StaticCriteria, ids::Separator, ids::Find,
+                                        ids::RadioZoneById, ids::RadioZoneByName, ids::StaticIndustry,
+                                        ids::EditZoneId, ids::EditZoneName, ids::ComboIndustry};
+    const std::vector<int> pager = {ids::Tab, ids::Close, ids::PageLabel, ids::View, ids::PrevPage,
+                                    ids::NextPage, ids::Back, ids::Add};
+    auto with = [](std::vector<int> ids, int id) { return ids.push_back(id), ids; };
+    using Step = std::function<void()>;
+    const struct {
+        const char* name;
+        Step step;
+        std::vector<int> shown;
+        std::vector<int> disabled;
+        std::vector<std::pair<int, const wchar_t*>> captions;
+    } cases[] = {
+        {"users form", [] {}, usersForm, {ids::EditNick, ids::EditAccount}, {{ids::Find, L"查找"}}},
+        {"users form, nickname checked", [this] { Click(ids::RadioNick); }, usersForm,
+         {ids::EditCompany, ids::EditAccount}, {{ids::Find, L"查找"}}},
+        {"users form, busy", [this] { SendNickSearch(L"王"); }, usersForm,
+         {ids::Tab, ids::Find, ids::EditCompany, ids::EditAccount}, {{ids::Find, L"正在查找"}}},
+        {"users results", [this] { SearchByNick(L"王", Users(1, 13)); }, with(pager, ids::ListUser),
+         {ids::View, ids::PrevPage, ids::Add}, {{ids::NextPage, L"下一页"}, {ids::Add, L"加为好友"}, {ids::PageLabel, L"第1页"}}},
+        {"users results, re-query out", [this] { SearchByNick(L"王", Users(1, 10)), Click(ids::NextPage); },
+         with(pager, ids::ListUser), {ids::Tab, ids::View, ids::PrevPage, ids::NextPage, ids::Add},
+         {{ids::NextPage, L"正在查找"}, {ids::PageLabel, L"第1页"}}},
+        {"zones form", [this] { ClickTab(1); }, zonesForm, {ids::EditZoneName, ids::ComboIndustry}, {{ids::Find, L"查找"}}},
+        {"zones results, a joined zone's row selected",
+         [this] { m_handler.memberships = {5}, ClickTab(1), Type(ids::EditZoneId, L"5"), Click(ids::Find), AnswerZones(Zones(5, 1)), SelectRow(0); },
+         with(pager, ids::ListZone), {ids::PrevPage, ids::Add}, {{ids::Add, L"加入商圈"}, {ids::PageLabel, L"第1页"}}},
+    };
+    for (const auto& c : cases) {
+        Start(true);
+        c.step();
+        const auto in = [](const std::vector<int>& ids, int id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); };
+        for (int id : all) {
+            EXPECT_EQ(Shown(id), in(c.shown, id)) << c.name << ": control " << id << " shown";
+            if (in(c.shown, id)) {
+                EXPECT_EQ(Enabled(id), !in(c.disabled, id)) << c.name << ": control " << id << " enabled";
+            }
+        }
+        for (const auto& [id, caption] : c.captions)
+            EXPECT_EQ(Text(id), caption) << c.name << ": control " << id;
+        m_service.AnswerUsers(true, UserInfoSet());  // a query left out, so the next case's is the oldest
+        Stop();
     }
 }
