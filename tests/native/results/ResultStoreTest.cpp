@@ -191,20 +191,24 @@ TEST(TabResults, FailedCopyInALaterSliceTakesTheWholeBatchBack) {
         ids.push_back(id);
     }
     const FragileSet batch = FragileWithIds(ids);
-    for (int copiesBeforeFailure : {450, 600}) {
+    const struct {
+        int copiesBeforeFailure;
+        Ids before;
+    } cases[] = {{450, {1, 2}}, {600, {1, 2}}, {600, {}}, {600, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}}};
+    for (const auto& c : cases) {
         TabResults<FragileSet> results;
         results.SetShown(true);
-        results.Receive(true, FragileWithIds({1, 2}));
-        ASSERT_EQ(results.Size(), 2u);
+        results.Receive(true, FragileWithIds(c.before));
 
-        g_copiesBeforeFailure = copiesBeforeFailure;
+        g_copiesBeforeFailure = c.copiesBeforeFailure;
         EXPECT_THROW(results.Receive(true, batch), std::bad_alloc);
         g_copiesBeforeFailure = -1;
-        EXPECT_EQ(results.Size(), 2u) << copiesBeforeFailure;
-        EXPECT_EQ(results.NewCount(), 2) << "the count of the batch that did arrive";
+        EXPECT_EQ(StoredIds(results), c.before) << c.copiesBeforeFailure;
+        EXPECT_EQ(results.Page(), 0) << "the first page was shown, and is still there";
+        EXPECT_EQ(results.NewCount(), static_cast<int>(c.before.size())) << "the count of the batch that did arrive";
 
         results.Receive(true, batch);
-        EXPECT_EQ(results.Size(), 602u);
+        EXPECT_EQ(results.Size(), c.before.size() + 600);
         EXPECT_EQ(results.NewCount(), 600);
     }
 }

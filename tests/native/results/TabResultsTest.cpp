@@ -82,6 +82,8 @@ TEST(TabResults, PagerFollowsTheCacheAndTheLastBatch) {
          true, true, NextStep::FromServer},
         {"20 cached, page 2, the last batch added nothing", {Users(1, 10), Users(11, 10), Users(1, 10)},
          0, 1, true, true, false, NextStep::FromServer},
+        {"25 cached, page 2, the last batch added nothing: more in the cache", {Users(1, 25), Users(1, 5)},
+         0, 1, true, true, true, NextStep::FromCache},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -114,6 +114,9 @@ TEST(FindDecision, QueriesAndBoxesCompareEveryField) {
     const SearchBox box{text::kNeedNickname, text::kCaptionQueryError};
     EXPECT_EQ(box, (SearchBox{copy.c_str(), text::kCaptionQueryError}));
     EXPECT_EQ(SearchBox(), SearchBox());
+    EXPECT_TRUE((ViewFocus{ViewFocus::On::List, SearchBy::Nick}) == ViewFocus{ViewFocus::On::List}) << "a list has no edit";
+    EXPECT_FALSE(ViewFocus{ViewFocus::On::List} == (ViewFocus{ViewFocus::On::Edit, SearchBy::Company}));
+    EXPECT_FALSE((ViewFocus{ViewFocus::On::Edit, SearchBy::Nick}) == (ViewFocus{ViewFocus::On::Edit, SearchBy::Company}));
     for (const SearchBox& other : {SearchBox{text::kNeedAccount, text::kCaptionQueryError}, SearchBox{nullptr, text::kCaptionQueryError},
                                    SearchBox{text::kNeedNickname, text::kCaptionQueryFailed}, SearchBox{text::kNeedNickname, nullptr}}) {
         EXPECT_FALSE(box == other) << BoxText(other);
@@ -269,8 +272,12 @@ TEST(SearchSession, AFormKeepsOutWhatAFailedQueryStillSends) {
     s.session.Find(ByNick(L"王"));
     EXPECT_STREQ(BoxText(s.Reply(false, UserInfoSet())), text::kServerTimeout);
     EXPECT_FALSE(s.Reply(true, Users(50, 12)));
+    if (const std::optional<RowRecord> record = s.session.SelectRow(0))
+        s.session.DecideAdd(*record, false, 0);
     EXPECT_EQ(s.View().view, TabView::Form);
     EXPECT_FALSE(s.View().nextEnabled);
+    EXPECT_FALSE(s.View().viewEnabled) << "no row actions in a form";
+    EXPECT_FALSE(s.View().addEnabled);
     s.session.Find(ByNick(L"王"));
     s.Reply(true, Users(1, 3));
     EXPECT_EQ(s.FirstRow(), L"acc1");
