@@ -196,6 +196,7 @@ TEST(TabResults, ZonePagesWalkArrivalOrderNotIdentifierOrder) {
     ASSERT_EQ(zones.Next(), NextStep::FromCache);
     ASSERT_TRUE(zones.AdvanceFrom(TabResults<ZoneInfoSet>::kPageSize));
     EXPECT_EQ(IdsOf(zones.PageRecords()), (Ids{5, 1}));
+    EXPECT_FALSE(zones.AdvanceFrom(TabResults<ZoneInfoSet>::kPageSize)) << "nothing beyond";
     EXPECT_EQ(zones.RecordAtRow(1)->id, 1u);
 }
 

@@ -398,6 +398,7 @@ TEST(SearchSession, TabsKeepTheirViewsAndAreLockedWhileAQueryIsOut) {
     EXPECT_STREQ(s.View().addCaption, text::kJoinZone) << "a page filled up behind leaves Add alone";
     s.session.SwitchTab(SearchTab::Users);
     s.session.Reset(SearchTab::Zones);
+    EXPECT_EQ(s.session.Front(), SearchTab::Zones);
     EXPECT_EQ(s.View().front, SearchTab::Zones);
     s.session.SwitchTab(SearchTab::Users);
     EXPECT_EQ(s.View().view, TabView::Form) << "a reset returns both tabs to their forms";
