@@ -52,3 +52,23 @@ function(search_version_resource target)
   target_sources(${target} PRIVATE ${_generated})
   set_target_properties(${target} PROPERTIES SEARCH_FILE_DESCRIPTION "${ARG_DESCRIPTION}")
 endfunction()
+
+# The same commit built in any folder gives the same bytes. The LLVM build writes the source tree
+# into objects and PDBs as /src (point a debugger there, or at a checkout, to find the sources):
+# absolute paths through the prefix map; the paths that are relative to the build tree (objects,
+# and sources too when ccache has made them relative) through the build tree's place under /src,
+# which lld makes them absolute against. A build tree outside the sources keeps its own path.
+# The time stamps are the linker's content hash (-Brepro, in the toolchain file).
+if(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  set(SEARCH_SOURCE_PREFIX /src)
+  cmake_path(IS_PREFIX PROJECT_SOURCE_DIR "${PROJECT_BINARY_DIR}" NORMALIZE _build_in_sources)
+  if(_build_in_sources)
+    file(RELATIVE_PATH _build_place "${PROJECT_SOURCE_DIR}" "${PROJECT_BINARY_DIR}")
+    set(_build_place "${SEARCH_SOURCE_PREFIX}/${_build_place}")
+  else()
+    set(_build_place "${PROJECT_BINARY_DIR}")
+  endif()
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=${SEARCH_SOURCE_PREFIX}
+                      -fdebug-compilation-dir=.)
+  add_link_options(LINKER:-Xlink=-pdbsourcepath:${_build_place})
+endif()

@@ -1,35 +1,69 @@
-# What a client team gets: `cmake --install` lays out
-#   bin/                 Search.dll, QZProtocol.dll, SearchDemo.exe
-#   lib/                 their import libraries and the picture library
-#   include/             the headers a client includes
-#   lib/cmake/Search/    the CMake package: find_package(Search CONFIG) gives Search::Search,
-#                        Search::QZProtocol, Search::Records and Search::CustomPic
-# and CPack zips the same tree, one zip per architecture.
+# What a client team gets: `cmake --install` (and CPack's zip, one per architecture) lays out two
+# folders, so that the one a client copies holds nothing that could replace a file of its own:
+#   module/      what the client takes and ships:
+#     bin/                  Search.dll and Search.pdb
+#     lib/                  its import library
+#     include/              Search.h and SearchRecords.h
+#     lib/cmake/Search/     find_package(Search CONFIG): Search::Search and Search::Records
+#   stand-ins/   our own versions of the client's libraries, for building and running the demo:
+#     bin/                  QZProtocol.dll, SearchDemo.exe, their PDBs
+#     lib/                  libQZProtocol.dll.a, libCustomPic.a
+#     include/              QZProtocol.h, QZTransmit.h, CustomPic.h
+#     lib/cmake/SearchStandIns/   find_package(SearchStandIns CONFIG): Search::QZProtocol and
+#                                 Search::CustomPic, on top of the module's package
+# The files installed are the build tree's own, unstripped: the DLLs the Wine suites tested, each
+# with the PDB it names.
 include(CMakePackageConfigHelpers)
 
-set(SEARCH_INSTALL_CMAKEDIR lib/cmake/Search)
+set(SEARCH_MODULE_DIR module)
+set(SEARCH_STANDINS_DIR stand-ins)
 
-install(TARGETS Search QZProtocol search_records picture
+install(TARGETS Search search_records
   EXPORT SearchTargets
-  RUNTIME DESTINATION bin
-  LIBRARY DESTINATION lib
-  ARCHIVE DESTINATION lib
-  FILE_SET HEADERS DESTINATION include)
-install(TARGETS SearchDemo RUNTIME DESTINATION bin)
+  RUNTIME DESTINATION ${SEARCH_MODULE_DIR}/bin
+  LIBRARY DESTINATION ${SEARCH_MODULE_DIR}/lib
+  ARCHIVE DESTINATION ${SEARCH_MODULE_DIR}/lib
+  FILE_SET HEADERS DESTINATION ${SEARCH_MODULE_DIR}/include)
+install(TARGETS QZProtocol picture
+  EXPORT SearchStandInsTargets
+  RUNTIME DESTINATION ${SEARCH_STANDINS_DIR}/bin
+  LIBRARY DESTINATION ${SEARCH_STANDINS_DIR}/lib
+  ARCHIVE DESTINATION ${SEARCH_STANDINS_DIR}/lib
+  FILE_SET HEADERS DESTINATION ${SEARCH_STANDINS_DIR}/include)
+install(TARGETS SearchDemo RUNTIME DESTINATION ${SEARCH_STANDINS_DIR}/bin)
 
-install(EXPORT SearchTargets NAMESPACE Search:: DESTINATION ${SEARCH_INSTALL_CMAKEDIR})
-configure_package_config_file(cmake/SearchConfig.cmake.in
-  ${CMAKE_CURRENT_BINARY_DIR}/SearchConfig.cmake
-  INSTALL_DESTINATION ${SEARCH_INSTALL_CMAKEDIR})
-# A 32-bit client cannot use the 64-bit package, nor the other way round: the version file
-# answers "unsuitable" to a build whose pointer size differs.
-write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/SearchConfigVersion.cmake
-  COMPATIBILITY SameMajorVersion)
-install(FILES
-  ${CMAKE_CURRENT_BINARY_DIR}/SearchConfig.cmake
-  ${CMAKE_CURRENT_BINARY_DIR}/SearchConfigVersion.cmake
-  ${PROJECT_SOURCE_DIR}/cmake/SearchBoost.cmake
-  DESTINATION ${SEARCH_INSTALL_CMAKEDIR})
+# lld writes each PDB beside its file (the toolchain's --pdb=); CMake knows PDB names only for MSVC.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  foreach(_target Search QZProtocol SearchDemo)
+    if(_target STREQUAL "Search")
+      set(_dir ${SEARCH_MODULE_DIR})
+    else()
+      set(_dir ${SEARCH_STANDINS_DIR})
+    endif()
+    install(FILES $<TARGET_FILE_DIR:${_target}>/$<TARGET_FILE_BASE_NAME:${_target}>.pdb
+            DESTINATION ${_dir}/bin)
+  endforeach()
+endif()
+
+# search_package_files(<name> <folder>): the config and version files of one package. The version
+# file answers "unsuitable" to a build whose pointer size differs: a 32-bit client cannot use the
+# 64-bit package, nor the other way round.
+function(search_package_files name folder)
+  set(_dest ${folder}/lib/cmake/${name})
+  install(EXPORT ${name}Targets NAMESPACE Search:: DESTINATION ${_dest})
+  configure_package_config_file(cmake/${name}Config.cmake.in
+    ${CMAKE_CURRENT_BINARY_DIR}/${name}Config.cmake
+    INSTALL_DESTINATION ${_dest})
+  write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/${name}ConfigVersion.cmake
+    COMPATIBILITY SameMajorVersion)
+  install(FILES
+    ${CMAKE_CURRENT_BINARY_DIR}/${name}Config.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/${name}ConfigVersion.cmake
+    ${ARGN}
+    DESTINATION ${_dest})
+endfunction()
+search_package_files(Search ${SEARCH_MODULE_DIR} ${PROJECT_SOURCE_DIR}/cmake/SearchBoost.cmake)
+search_package_files(SearchStandIns ${SEARCH_STANDINS_DIR})
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(CPACK_SYSTEM_NAME win32)
@@ -41,6 +75,24 @@ set(CPACK_PACKAGE_NAME Search)
 set(CPACK_PACKAGE_VENDOR "${SEARCH_COMPANY_NAME}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${SEARCH_PRODUCT_NAME}")
 set(CPACK_PACKAGE_FILE_NAME "Search-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME}")
-# The build trees carry debug information; the shipped files do not.
-set(CPACK_STRIP_FILES ON)
+# Shipped as built: stripping would make DLLs other than the ones tested, and the PDBs name them.
+set(CPACK_STRIP_FILES OFF)
+# The same commit gives the same zip: it is rewritten with every time stamp the commit's
+# (SOURCE_DATE_EPOCH, when set, wins) and its entries in name order.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(SEARCH_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
+else()
+  execute_process(COMMAND git log -1 --format=%ct
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    OUTPUT_VARIABLE SEARCH_SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE
+    RESULT_VARIABLE _git_failed ERROR_QUIET)
+  if(_git_failed OR SEARCH_SOURCE_DATE_EPOCH STREQUAL "")
+    set(SEARCH_SOURCE_DATE_EPOCH 0)  # outside git: the earliest time a zip can hold
+  endif()
+endif()
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(CPACK_SEARCH_PYTHON ${Python3_EXECUTABLE})
+set(CPACK_SEARCH_ZIP_TOOL ${PROJECT_SOURCE_DIR}/cmake/reproducible-zip)
+set(CPACK_SEARCH_SOURCE_DATE_EPOCH ${SEARCH_SOURCE_DATE_EPOCH})
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/SearchPackageZip.cmake)
 include(CPack)

@@ -9,6 +9,10 @@ SEARCH_PACKAGES=(cmake make g++ libboost-dev googletest libgtest-dev libgmock-de
   x11-utils unzip)
 # clang and its libFuzzer runtime, for scripts/fuzz.
 SEARCH_PACKAGES+=(clang libclang-rt-dev)
+# The Windows trees build with clang and lld 19 (cmake/llvm-mingw-w64-*.cmake), which write PDBs
+# and, unlike 14, can keep the build folder out of them; llvm-19's tools read them
+# (scripts/package checks that each PDB matches its DLL).
+SEARCH_PACKAGES+=(clang-19 lld-19 llvm-19)
 # The Chinese locale the Wine programs run in (cmake/wine-session generates it).
 SEARCH_PACKAGES+=(locales)
 # Every preset builds with Ninja through ccache (CMakePresets.json).
@@ -47,32 +51,62 @@ ensure_packages() {
     apt-get "${APT_LOCK_WAIT[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# build_preset NAME: configure and build one CMake preset. Configuring every time is cheap and keeps
-# a tree made by an older checkout in step with the presets and the folders of this one.
+# build_preset NAME [CMAKE ARGS...]: configure and build one CMake preset. Configuring every time is
+# cheap and keeps a tree made by an older checkout in step with the presets and the folders of
+# this one.
 build_preset() {
-  local preset=$1 dir="$ROOT/build/$1"
+  local preset=$1 dir="$ROOT/build/$1" existed=0 made
+  shift
   mkdir -p "$ROOT/build"
   forget_other_generator "$dir" Ninja
-  cmake --preset "$preset" -S "$ROOT" >"$ROOT/build/$preset.configure.log" 2>&1 ||
-    { log "configure $preset failed:"; tail -30 "$ROOT/build/$preset.configure.log" >&2; return 1; }
-  cmake --build "$dir" -j"$(build_jobs)" >"$ROOT/build/$preset.build.log" 2>&1 ||
+  [ -f "$dir/CMakeCache.txt" ] && existed=1
+  made=$(cache_value "$dir" CMAKE_TOOLCHAIN_FILE)
+  configure_preset "$preset" "$@" || return 1
+  # CMake keeps the compiler a tree was made with, whatever toolchain file the preset names now
+  # (the Windows trees moved from g++ to clang).
+  if [ "$existed" -eq 1 ] && [ "$made" != "$(cache_value "$dir" CMAKE_TOOLCHAIN_FILE)" ]; then
+    forget_tree "$dir" "it was made with the toolchain ${made:-of no file}"
+    configure_preset "$preset" "$@" || return 1
+  fi
+  # clang passes LIBRARY_PATH on to the linker, and lld writes its command line into each PDB: a
+  # setting of this machine's (for its native libraries) would make the PDBs this machine's own.
+  env -u LIBRARY_PATH cmake --build "$dir" -j"$(build_jobs)" >"$ROOT/build/$preset.build.log" 2>&1 ||
     { log "build $preset failed:"; grep -E -m 20 -B2 -A6 'error|Error' "$ROOT/build/$preset.build.log" >&2; return 1; }
+}
+
+configure_preset() {
+  local preset=$1
+  shift
+  cmake --preset "$preset" -S "$ROOT" "$@" >"$ROOT/build/$preset.configure.log" 2>&1 ||
+    { log "configure $preset failed:"; tail -30 "$ROOT/build/$preset.configure.log" >&2; return 1; }
+}
+
+# cache_value DIR NAME: the value of NAME in DIR's CMake cache; empty when there is none.
+cache_value() {
+  [ -f "$1/CMakeCache.txt" ] && sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"
+}
+
+# forget_tree DIR REASON [KEEP...]: empties the tree DIR, all but the entries named KEEP (default:
+# the Wine prefix, slow to make and independent of the build).
+forget_tree() {
+  local dir=$1 reason=$2 keep=() name
+  shift 2
+  [ $# -gt 0 ] || set -- wineprefix
+  log "making ${dir#$ROOT/} anew: $reason"
+  for name in "$@"; do keep+=(! -name "$name"); done
+  find "$dir" -mindepth 1 -maxdepth 1 "${keep[@]}" -exec rm -rf {} +
 }
 
 # forget_other_generator DIR GENERATOR [KEEP...]: CMake refuses to configure a tree with another
 # generator than the one that made it (trees of older checkouts were made with make), so such a
-# tree is emptied, all but the entries named KEEP (default: the Wine prefix, slow to make and
-# independent of the build).
+# tree is emptied, all but the entries named KEEP (as forget_tree).
 forget_other_generator() {
-  local dir=$1 want=$2 made keep=() name
+  local dir=$1 want=$2 made
   shift 2
-  [ $# -gt 0 ] || set -- wineprefix
   [ -f "$dir/CMakeCache.txt" ] || return 0
-  made=$(sed -n 's/^CMAKE_GENERATOR:INTERNAL=//p' "$dir/CMakeCache.txt")
+  made=$(cache_value "$dir" CMAKE_GENERATOR)
   [ "$made" = "$want" ] && return 0
-  log "making ${dir#$ROOT/} anew: it was made with ${made:-another generator}, not $want"
-  for name in "$@"; do keep+=(! -name "$name"); done
-  find "$dir" -mindepth 1 -maxdepth 1 "${keep[@]}" -exec rm -rf {} +
+  forget_tree "$dir" "it was made with ${made:-another generator}, not $want" "$@"
 }
 
 # At most two compilers at once: the machines are shared and have two cores.
