@@ -89,12 +89,6 @@ void SetText(CWnd& control, const wchar_t* text) {
     if (current.str() != text)
         control.SetWindowText(text);
 }
-
-std::wstring CaptionOf(const CWnd& control) {
-    CString text;
-    control.GetWindowText(text);
-    return text.str();
-}
 }  // namespace
 
 // How the table reaches a member control: as a window, and to bind it with its own type's binding
@@ -243,7 +237,7 @@ void CSearchDlg::NameControls() {
         case NameFrom::Radio:
             for (const FormRow& form : kForms) {
                 if (form.edit && &(this->*form.edit) == &row.member->get(*this))
-                    name = CaptionOf(this->*form.radio);
+                    name = FormOf(form.by).caption;
             }
             break;
         }
