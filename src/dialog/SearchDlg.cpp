@@ -39,12 +39,6 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CCommonSkinDialog)
     ON_COMMAND(ID_ROW_COPY, &CSearchDlg::OnCopyRow)
 END_MESSAGE_MAP()
 
-namespace {
-std::vector<std::wstring> AskIndustries(SearchResultHandler* pHandler) {
-    return pHandler ? pHandler->GetIndustryList() : std::vector<std::wstring>();
-}
-}  // namespace
-
 CSearchDlg::CSearchDlg(QZP::QZTransmit* pTransmit, SearchResultHandler* pHandler, CWnd* pParent)
     : CCommonSkinDialog(IDD_SEARCH_DIALOG, pParent),
       m_pSearchCmd(nullptr),
@@ -52,8 +46,37 @@ CSearchDlg::CSearchDlg(QZP::QZTransmit* pTransmit, SearchResultHandler* pHandler
       m_pResultHandler(pHandler),
       m_searchingDlg(nullptr),
       m_sessionHost(*this),
-      m_session(m_sessionHost, AskIndustries(pHandler)) {
+      m_session(m_sessionHost, {}) {
     m_pSearchCmd = new QZP::QZCommandSearch(m_pTransmit, this);
+}
+
+bool CSearchDlg::AskForIndustries() {
+    std::vector<std::wstring> industries;
+    // Counted as a handler of ours: whatever the client does meanwhile, this object outlives the
+    // call, and a StopSearch from inside only marks it for deletion.
+    m_bAskingIndustries = true;
+    ++m_nHandlerDepth;
+    if (m_pResultHandler) {
+        try {
+            industries = m_pResultHandler->GetIndustryList();
+        } catch (...) {
+            ReportStopped(L"the client's GetIndustryList (the window opens without industries)");
+        }
+    }
+    --m_nHandlerDepth;
+    m_bAskingIndustries = false;
+    if (m_bDisposed) {
+        delete this;
+        return false;
+    }
+    m_session.SetIndustries(std::move(industries));
+    return true;
+}
+
+void CSearchDlg::ReportStopped(const wchar_t* where) noexcept {
+    wchar_t line[256];
+    ::wsprintfW(line, L"search window: %s threw; the exception was stopped there\n", where);
+    ::OutputDebugStringW(line);
 }
 
 CSearchDlg::~CSearchDlg() {
@@ -74,8 +97,15 @@ void CSearchDlg::Dispose() {
 }
 
 LRESULT CSearchDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
     ++m_nHandlerDepth;
-    const LRESULT result = CCommonSkinDialog::WindowProc(message, wParam, lParam);
+    try {
+        result = CCommonSkinDialog::WindowProc(message, wParam, lParam);
+    } catch (...) {
+        // Above this frame are the framework's and the system's, the client's own: nothing may
+        // unwind into them. The handler's work ends here and the window goes on.
+        ReportStopped(L"a message handler");
+    }
     if (--m_nHandlerDepth == 0 && m_bDisposed)
         delete this;  // nothing of ours is on the stack any more
     return result;
@@ -117,6 +147,12 @@ void CSearchDlg::CSessionHost::RenewCommand() {
 
 // Protocol thread, under the mailbox's lock.
 void CSearchDlg::CSessionHost::PostReply() { ::PostMessageW(m_dlg.m_hWndResults, WM_SEARCH_RESULT, 0, 0); }
+
+// Protocol thread.
+void CSearchDlg::CSessionHost::ReportMergeFailure() {
+    ::OutputDebugStringW(L"search window: copying a batch of results threw; it was taken back and its "
+                         L"query answered as failed\n");
+}
 
 void CSearchDlg::OnCloseButton() {
     // A modeless dialog's cancel only hides it: results, pages and criteria survive until the

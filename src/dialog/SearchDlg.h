@@ -47,6 +47,13 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnInitDialog() override;
 
+    // Asks the client for its industry names, once, after the object is the Search's and before
+    // its window is made. The client may run a message loop meanwhile and call the Search from
+    // there: a StartSearch then only names the tab this window opens on (BeingMade), and after a
+    // StopSearch (or the Search deleted) this returns false with the object gone.
+    bool AskForIndustries();
+    bool BeingMade() const { return m_bAskingIndustries; }
+
     // Destroys the window and deletes the object: at once, or, when called from inside one of
     // this window's own handlers (a client stopping the search from a message it handles while
     // a box of ours is up, say), as soon as that handler has returned.
@@ -88,6 +95,7 @@ private:
         QZP::ConnectionError Send(const OutgoingQuery& query) override;
         void RenewCommand() override;
         void PostReply() override;
+        void ReportMergeFailure() override;
 
     private:
         CSearchDlg& m_dlg;
@@ -161,9 +169,12 @@ private:
     void HandleWaitingReplies();
     // Runs fn, which may run a message loop (a message box, a call into the client) and re-enter
     // this window. Replies that arrive meanwhile wait until it has returned; false when the window
-    // is gone by then, and the caller must return without touching the window.
+    // is gone by then, and the caller must return without touching the window. An exception of fn
+    // is stopped here (fn's work just ends early): the client's handlers may throw.
     template <class Fn>
     bool CallHoldingReplies(Fn fn);
+    // For the developer's log: an exception was stopped at `where`.
+    static void ReportStopped(const wchar_t* where) noexcept;
     // Shows the session's box, if any; false when the window went while it was up.
     bool ShowBox(const std::optional<SearchBox>& box);
     // Hands row `row`'s record to the client: a user with its account, or a zone.
@@ -241,12 +252,17 @@ private:
     HWND m_hWndResults = nullptr;
     int m_nHandlerDepth = 0;  // messages of this window being handled, nested ones included
     bool m_bDisposed = false;
+    bool m_bAskingIndustries = false;
 };
 
 template <class Fn>
 bool CSearchDlg::CallHoldingReplies(Fn fn) {
     m_session.HoldReplies();
-    fn();
+    try {
+        fn();
+    } catch (...) {
+        ReportStopped(L"a call into the client");
+    }
     m_session.ReleaseReplies();
     if (!GetSafeHwnd())
         return false;

@@ -69,13 +69,17 @@ void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
         return;
     // The client's answer may take a message loop of its own.
     bool known = false;
+    bool answered = false;  // a client that threw said nothing: Add stays off
     if (!CallHoldingReplies([&] {
             known = tab == SearchTab::Users ? m_pResultHandler->IsFriend(record->id)
                                             : m_pResultHandler->IsZoneMember(record->id);
+            answered = true;
         }))
         return;
-    const std::uint64_t self = tab == SearchTab::Users ? m_pSearchCmd->GetSelfID() : 0;
-    m_session.DecideAdd(*record, known, self);
+    if (answered) {
+        const std::uint64_t self = tab == SearchTab::Users ? m_pSearchCmd->GetSelfID() : 0;
+        m_session.DecideAdd(*record, known, self);
+    }
     Render();
 }
 

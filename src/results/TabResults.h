@@ -41,6 +41,7 @@ enum class ReplyKind {
 struct TabReply {
     std::uint64_t generation = 0;
     ReplyKind kind = ReplyKind::Merged;
+    bool mergeFailed = false;  // Failed because copying the batch threw, not because the server said so
 };
 
 // How the window thread should treat a reply it takes.
@@ -81,7 +82,7 @@ public:
     // thread never waits longer than one slice, however large the batch. Between slices the
     // store only grows at its end, which every reader copes with. When the search is abandoned
     // or cancelled meanwhile, the merge stops and takes its records out again (Abandon may
-    // already have); when a copy throws, the same, and the exception goes on.
+    // already have); when a copy throws, the same, and the reply is a failure (mergeFailed).
     TabReply Receive(bool ok, const Set& batch) {
         std::lock_guard<std::mutex> merging(m_mergeMutex);  // one merge at a time
         TabReply reply;
@@ -104,37 +105,17 @@ public:
         }
         reply.kind = ReplyKind::Merged;
         std::size_t added = 0;
-        auto next = batch.begin();
-        std::vector<Record> slice;
-        slice.reserve(kMergeSlice);
-        while (next != batch.end()) {
-            // The records are copied before the lock is taken: the window thread waits only for
-            // their insertion, which moves them.
-            slice.clear();
-            try {
-                for (; slice.size() < kMergeSlice && next != batch.end(); ++next)
-                    slice.push_back(*next);
-            } catch (...) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                TakeBackLast(added);
-                throw;
-            }
-            // A window thread waiting for the lock goes first: this loop would otherwise take the
-            // lock straight back, slice after slice, before a waiter is woken.
-            while (m_windowWaiting.load(std::memory_order_acquire) > 0)
-                std::this_thread::yield();
+        try {
+            if (!MergeSlices(batch, reply.generation, added))
+                return reply;  // abandoned meanwhile: the records are out again
+        } catch (...) {
+            // A copy failed (an allocation, as a rule): the batch goes back out whole and the
+            // query counts as failed. Nothing is thrown at the protocol library's thread.
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_generation != reply.generation) {
-                TakeBackLast(added);
-                return reply;
-            }
-            try {
-                AppendRecords(m_store, std::make_move_iterator(slice.begin()),
-                              std::make_move_iterator(slice.end()), kMergeSlice, added);
-            } catch (...) {
-                TakeBackLast(added);
-                throw;
-            }
+            TakeBackLast(added);
+            reply.kind = ReplyKind::Failed;
+            reply.mergeFailed = true;
+            return reply;
         }
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_generation != reply.generation)
@@ -318,6 +299,34 @@ private:
     // Takes out the last `added` records, which the merge running now appended (merges are one at
     // a time and nothing else appends). A store emptied by Abandon meanwhile has none of them.
     // Lock held.
+    // The batch into the store, a slice at a time; `added` counts the records it added so far.
+    // False when the search of `generation` was abandoned meanwhile (its records are out again).
+    // Throws when a copy does, leaving in the store what it added.
+    bool MergeSlices(const Set& batch, std::uint64_t generation, std::size_t& added) {
+        auto next = batch.begin();
+        std::vector<Record> slice;
+        slice.reserve(kMergeSlice);
+        while (next != batch.end()) {
+            // The records are copied before the lock is taken: the window thread waits only for
+            // their insertion, which moves them.
+            slice.clear();
+            for (; slice.size() < kMergeSlice && next != batch.end(); ++next)
+                slice.push_back(*next);
+            // A window thread waiting for the lock goes first: this loop would otherwise take the
+            // lock straight back, slice after slice, before a waiter is woken.
+            while (m_windowWaiting.load(std::memory_order_acquire) > 0)
+                std::this_thread::yield();
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_generation != generation) {
+                TakeBackLast(added);
+                return false;
+            }
+            AppendRecords(m_store, std::make_move_iterator(slice.begin()), std::make_move_iterator(slice.end()),
+                          kMergeSlice, added);
+        }
+        return true;
+    }
+
     void TakeBackLast(std::size_t added) {
         if (added == 0 || m_store.size() < added)
             return;

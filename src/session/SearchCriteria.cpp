@@ -4,7 +4,6 @@
 #include <cwchar>
 #include <iterator>
 
-#include <boost/lexical_cast.hpp>
 
 #include "IdentifierText.h"
 #include "SearchStrings.h"
@@ -59,13 +58,10 @@ FindDecision DecideUserFind(const SearchCriteria& c) {
 
 FindDecision DecideZoneFind(const SearchCriteria& c) {
     if (c.Checked(SearchBy::ZoneId)) {
-        std::uint64_t zoneId = 0;
-        try {
-            zoneId = IdentifierFromText(c.Text(SearchBy::ZoneId).c_str());
-        } catch (const boost::bad_lexical_cast&) {
+        const std::optional<std::uint64_t> zoneId = IdentifierFromText(c.Text(SearchBy::ZoneId).c_str());
+        if (!zoneId)
             return Refuse(search_text::kNeedCriteria);
-        }
-        return Query(Kind::ZoneById, std::wstring(), zoneId);
+        return Query(Kind::ZoneById, std::wstring(), *zoneId);
     }
     const std::wstring name = c.Checked(SearchBy::ZoneName) ? c.Text(SearchBy::ZoneName) : std::wstring();
     // No selection (CB_ERR), which only another program can bring about, reads as "any industry"

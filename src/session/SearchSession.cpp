@@ -39,6 +39,8 @@ void SearchSession::Receive(SearchTab tab, TabResults<Set>& results, bool ok, co
     PostedReply posted;
     posted.tab = tab;
     posted.reply = results.Receive(ok, batch);
+    if (posted.reply.mergeFailed)
+        m_host.ReportMergeFailure();
     // Under the mailbox's lock: the window cannot go between leaving the reply and the post.
     m_replies.Leave(posted, [this](const PostedReply&) { m_host.PostReply(); });
 }

@@ -37,6 +37,9 @@ public:
     // Protocol thread, under the mailbox's lock: a reply waits. Must only post, never send or
     // wait for the window thread.
     virtual void PostReply() = 0;
+    // Protocol thread: a batch could not be merged (copying it threw) and was taken back; its
+    // query is answered as failed. For the developer's log only.
+    virtual void ReportMergeFailure() = 0;
 
 protected:
     ~SearchSessionHost() = default;
@@ -113,6 +116,8 @@ public:
     SearchSession& operator=(const SearchSession&) = delete;
 
     // ---- protocol thread -------------------------------------------------------------------
+    // A batch that cannot be merged is answered as a failed query; nothing is thrown at the
+    // protocol library's thread.
     void ReceiveUsers(bool ok, const UserInfoSet& batch);
     void ReceiveZones(bool ok, const ZoneInfoSet& batch);
 
@@ -161,6 +166,8 @@ public:
     std::vector<ResultRow> PageRows(SearchTab tab) const;
     // The client's industry names, by industry code, as asked once when the window was made.
     const std::vector<std::wstring>& Industries() const { return m_industries; }
+    // Window thread, before the window is made: the names the client gave.
+    void SetIndustries(std::vector<std::wstring> industries) { m_industries = std::move(industries); }
     SearchTab Front() const { return m_front; }
     TabView FrontView() const { return StateOf(m_front).view; }
     bool QueryInFlight() const;
@@ -200,7 +207,7 @@ private:
     void SetFront(SearchTab tab);
 
     SearchSessionHost& m_host;
-    const std::vector<std::wstring> m_industries;
+    std::vector<std::wstring> m_industries;
     TabResults<UserInfoSet> m_users;
     TabResults<ZoneInfoSet> m_zones;
     ReplyMailbox m_replies;

@@ -2,7 +2,10 @@
 // a reply mean in each state, paging, Back, reset, tabs, boxes and the Add rule.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -32,7 +35,26 @@ public:
             onRenew();
     }
     void PostReply() override { ++posts; }
+    void ReportMergeFailure() override { ++mergeFailures; }
+    int mergeFailures = 0;
 };
+
+// Allocation fails on demand: once g_allocationsLeft allocations have succeeded, the next throws.
+// It stands in for a batch too large for the client's memory.
+std::atomic<int> g_allocationsLeft{-1};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (g_allocationsLeft.load() >= 0 && g_allocationsLeft.fetch_sub(1) == 0)
+        throw std::bad_alloc();
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
 
 SearchCriteria ByNick(std::wstring nick) {
     SearchCriteria c;
@@ -153,7 +175,7 @@ TEST(SearchSession, SendCodeMeansBusyOrABox) {
 // Each kind of reply in each state the window can be in when it is taken.
 TEST(SearchSession, ReplyByStateAndKind) {
     enum State { FromForm, ReQuery, Extra, AfterBack };
-    enum Reply { Batch, Failure, Empty };
+    enum Reply { Batch, Failure, Empty, Unmergeable };
     const struct {
         State state;
         Reply reply;
@@ -169,6 +191,9 @@ TEST(SearchSession, ReplyByStateAndKind) {
         {ReQuery, Batch, L"", TabView::Results, L"第2页", true, L"acc11"},
         {ReQuery, Failure, text::kServerTimeout, TabView::Results, L"第1页", true, L"acc1"},
         {ReQuery, Empty, text::kNothingFound, TabView::Results, L"第1页", false, L"acc1"},
+        // Copying the batch runs out of memory: taken back, and answered as a failed query.
+        {FromForm, Unmergeable, text::kServerTimeout, TabView::Form, L"没有记录", false, L""},
+        {ReQuery, Unmergeable, text::kServerTimeout, TabView::Results, L"第1页", true, L"acc1"},
         {Extra, Batch, L"", TabView::Results, L"第1页", true, L"acc1"},
         {Extra, Failure, L"", TabView::Results, L"第1页", true, L"acc1"},
         {Extra, Empty, L"", TabView::Results, L"第1页", false, L"acc1"},
@@ -183,8 +208,11 @@ TEST(SearchSession, ReplyByStateAndKind) {
             if (c.state != Extra)
                 s.session.NextPage(ByNick(L"王"));  // past the cache: the same query again
         }
-        const UserInfoSet batch = c.reply == Batch ? Users(11, 5) : UserInfoSet();
+        const UserInfoSet batch = c.reply == Batch || c.reply == Unmergeable ? Users(11, 5) : UserInfoSet();
+        if (c.reply == Unmergeable)
+            g_allocationsLeft = 3;  // a few records in
         s.session.ReceiveUsers(c.reply != Failure, batch);
+        g_allocationsLeft = -1;
         if (c.state == AfterBack)
             s.session.Back();
         const std::string name = "state " + std::to_string(c.state) + ", reply " + std::to_string(c.reply);
@@ -197,6 +225,7 @@ TEST(SearchSession, ReplyByStateAndKind) {
         EXPECT_EQ(view.findEnabled, c.view == TabView::Form) << name;
         EXPECT_EQ(view.backEnabled, c.view == TabView::Results) << name;
         EXPECT_EQ(s.FirstRow(), c.firstRow) << name;
+        EXPECT_EQ(s.host.mergeFailures, c.reply == Unmergeable ? 1 : 0) << name;
     }
 }
 

@@ -1,0 +1,70 @@
+// 32-bit MinGW code unwinds through DWARF tables, and every copy of GCC's unwinder in a process
+// keeps its own list of the modules whose tables it knows. The start-up code linked into this DLL
+// registers the DLL's tables with libgcc_s_dw2-1.dll when the client has already loaded it (as
+// every client built without -static has), and with the DLL's own static unwinder otherwise. In
+// the first case the DLL's own unwinder, which every exception thrown inside the DLL goes through,
+// knows none of the DLL's frames, and the first such exception ends the process. So the tables are
+// registered with the DLL's own unwinder as well whenever it cannot find the DLL's frames. The two
+// lists are separate: an exception thrown by the client through the DLL's frames still finds
+// them in the client's unwinder.
+#include "UnwindTables.h"
+
+#include <cstring>
+
+#if defined(__i386__) && !defined(__SEH__) && !defined(__USING_SJLJ_EXCEPTIONS__)
+
+extern "C" {
+// The static unwinder's registry (libgcc_eh), as the start-up code calls it.
+struct dwarf_eh_bases {
+    void* tbase;
+    void* dbase;
+    void* func;
+};
+const void* _Unwind_Find_FDE(void* pc, dwarf_eh_bases* bases);
+void __register_frame_info(const void* begin, void* object);
+void* __deregister_frame_info(const void* begin);
+}
+
+namespace {
+// The unwinder's bookkeeping for one module: opaque here, a few pointers there, and this is ample.
+alignas(void*) unsigned char g_object[16 * sizeof(void*)];
+const void* g_registered = nullptr;
+
+// The start of the DLL's unwind tables: its .eh_frame section, whose name a PE image keeps cut to
+// eight characters.
+const void* UnwindTablesOf(HINSTANCE hModule) {
+    auto* base = reinterpret_cast<const unsigned char*>(hModule);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+        if (std::memcmp(section->Name, ".eh_fram", 8) == 0)
+            return base + section->VirtualAddress;
+    }
+    return nullptr;
+}
+}  // namespace
+
+void KeepUnwindTablesKnown(HINSTANCE hModule) {
+    dwarf_eh_bases bases{};
+    // Any code of this DLL will do: this function's own.
+    if (_Unwind_Find_FDE(reinterpret_cast<void*>(&KeepUnwindTablesKnown), &bases))
+        return;  // the start-up code registered them here
+    if (const void* tables = UnwindTablesOf(hModule)) {
+        __register_frame_info(tables, g_object);
+        g_registered = tables;
+    }
+}
+
+void ForgetUnwindTables() {
+    if (g_registered)
+        __deregister_frame_info(g_registered);
+    g_registered = nullptr;
+}
+
+#else
+
+void KeepUnwindTablesKnown(HINSTANCE) {}
+void ForgetUnwindTables() {}
+
+#endif

@@ -1,0 +1,12 @@
+// 32-bit only: makes sure the module's own copy of the C++ unwinder knows the module's frames,
+// however the client links its runtime. Does nothing where exceptions unwind through the system's
+// tables (64-bit).
+#pragma once
+
+#include <windows.h>
+
+// On load, after the start-up code: registers the module's unwind tables with its own unwinder
+// when the start-up code registered them with another copy (a client's libgcc DLL).
+void KeepUnwindTablesKnown(HINSTANCE hModule);
+// On unload: takes back what KeepUnwindTablesKnown registered.
+void ForgetUnwindTables();
