@@ -3,15 +3,23 @@
 // search window hands back is printed.
 //
 //   SearchConsumer.exe          the window, until it is closed
-//   SearchConsumer.exe --check  clicks "查找用户" itself, checks that the search window opened
-//                               over this window with its two tabs, closes it and exits: 0 when
-//                               it opened, 1 when it did not
+//   SearchConsumer.exe --check  acts as a user: clicks "查找用户", checks that the search window
+//                               opened over this window with its two tabs; types a zone ID that
+//                               is no number and checks the box that refuses it; finds users and
+//                               views one while this client's handlers throw, then checks that
+//                               the window still searches; closes it and exits: 0 when all of it
+//                               held, 1 when something did not
+//
+// Built with the runtime linked statically or as DLLs (SEARCH_CONSUMER_RUNTIME in CMakeLists.txt).
+// A 32-bit client linked statically must not let an exception out of a handler: its unwinder
+// cannot see the frames of Search.dll that called it, and the process ends (see the README).
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -34,11 +42,16 @@ std::string Utf8(const std::wstring& text) {
 
 class PrintingHandler : public SearchResultHandler {
 public:
+    // A client's lookup that fails: IsFriend and ViewUserInfo throw while this is set.
+    bool failing = false;
+    int thrown = 0;
+
     void AddFriend(std::uint64_t userId, const std::wstring& account) override {
         std::printf("add friend %llu %s\n", static_cast<unsigned long long>(userId),
                     Utf8(account).c_str());
     }
     void ViewUserInfo(std::uint64_t userId, const std::wstring& account) override {
+        Fail("ViewUserInfo");
         std::printf("view user %llu %s\n", static_cast<unsigned long long>(userId),
                     Utf8(account).c_str());
     }
@@ -49,7 +62,18 @@ public:
         std::printf("view zone %llu\n", static_cast<unsigned long long>(zoneId));
     }
     std::vector<std::wstring> GetIndustryList() override { return {L"软件", L"金融", L"制造"}; }
-    bool IsFriend(std::uint64_t) override { return false; }
+    bool IsFriend(std::uint64_t) override {
+        Fail("IsFriend");
+        return false;
+    }
+
+private:
+    void Fail(const char* what) {
+        if (!failing)
+            return;
+        ++thrown;
+        throw std::runtime_error(std::string(what) + ": the client's directory is not available");
+    }
     bool IsZoneMember(std::uint64_t) override { return false; }
 };
 
@@ -135,7 +159,111 @@ HWND WaitForOwnedWindow(HWND owner, DWORD timeoutMs) {
     return nullptr;
 }
 
-int Check(HWND client, Search& search) {
+// The search window's controls, by the IDs of its dialog template.
+enum : int {
+    kTabs = 1000, kNickRadio = 1003, kNickEdit = 1005, kUserList = 1008, kBack = 1009, kFind = 1010,
+    kClose = 1011, kView = 1015, kZoneIdEdit = 1019, kZoneIdRadio = 1025,
+};
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// Pumps until `done` holds, for at most timeoutMs.
+template <class Done>
+bool PumpUntil(Done done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        Pump();
+        if (done())
+            return true;
+        if (::GetTickCount() - start >= timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+std::wstring TextOf(HWND hWnd) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(hWnd, text, 256);
+    return text;
+}
+
+// While a message box of this thread is up, its text is read and the box closed with OK. The
+// boxes are modal: this runs from a timer, inside their own message loop.
+std::wstring g_boxText;
+BOOL CALLBACK CloseBox(HWND hWnd, LPARAM) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(hWnd, cls, 16);
+    if (std::wcscmp(cls, L"#32770") == 0 && ::IsWindowVisible(hWnd) && ::GetDlgItem(hWnd, 0xFFFF)) {
+        g_boxText = TextOf(::GetDlgItem(hWnd, 0xFFFF));
+        ::PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
+        return FALSE;
+    }
+    return TRUE;
+}
+void CALLBACK BoxTimer(HWND, UINT, UINT_PTR, DWORD) {
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CloseBox, 0);
+}
+
+void Click(HWND window, int id) { ::SendMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
+
+// A zone ID that is no number: the window refuses it with its box, and stays.
+bool CheckZoneIdTypo(Search& search, HWND client, HWND window) {
+    // Closed, then opened on the zones tab: reset to its form, as the client's button does.
+    Click(window, kClose);
+    search.StartSearch(client, false);
+    Pump();
+    Click(window, kZoneIdRadio);
+    ::SetWindowTextW(::GetDlgItem(window, kZoneIdEdit), L"abc");
+    g_boxText.clear();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &BoxTimer);
+    Click(window, kFind);  // returns once the box is closed
+    ::KillTimer(nullptr, timer);
+    Pump();
+    std::printf("zone ID abc: box \"%s\"\n", Utf8(g_boxText).c_str());
+    return g_boxText == L"请输入查询条件" && ::IsWindowVisible(window);
+}
+
+int Rows(HWND window) { return static_cast<int>(::SendMessageW(::GetDlgItem(window, kUserList), LVM_GETITEMCOUNT, 0, 0)); }
+
+// A nickname search answered, then a row selected and viewed while this client's handlers throw:
+// the window must go on searching and drawing what comes back.
+bool CheckThrowingHandlers(Search& search, HWND client, HWND window, PrintingHandler& handler) {
+    Click(window, kClose);
+    search.StartSearch(client, true);
+    Pump();
+    Click(window, kNickRadio);
+    ::SetWindowTextW(::GetDlgItem(window, kNickEdit), L"王");
+    Click(window, kFind);
+    if (!PumpUntil([&] { return Rows(window) > 0; }, 10000)) {
+        std::printf("FAIL: the nickname search showed no rows\n");
+        return false;
+    }
+    handler.failing = true;
+    LVITEMW item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(::GetDlgItem(window, kUserList), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    Pump();
+    Click(window, kView);
+    Pump();
+    handler.failing = false;
+    std::printf("the handlers threw %d times\n", handler.thrown);
+    // Back to the form, and the same search again: sent, answered and drawn.
+    Click(window, kBack);
+    Pump();
+    const bool formShown = ::IsWindowVisible(::GetDlgItem(window, kNickEdit)) != FALSE;
+    Click(window, kFind);
+    const bool found = PumpUntil([&] { return ::IsWindowVisible(::GetDlgItem(window, kUserList)) && Rows(window) > 0; }, 10000);
+    std::printf("after the throws: form %s, search %s\n", formShown ? "shown" : "missing", found ? "answered" : "not answered");
+    return handler.thrown == 2 && formShown && found;
+}
+
+int Check(HWND client, Search& search, PrintingHandler& handler) {
     // As a user's click: the button notifies its parent, which opens the search window.
     ::SendMessageW(::GetDlgItem(client, kFindUsers), BM_CLICK, 0, 0);
     HWND window = WaitForOwnedWindow(client, 10000);
@@ -143,22 +271,36 @@ int Check(HWND client, Search& search) {
         std::printf("FAIL: no search window opened over the client's window\n");
         return 1;
     }
-    wchar_t caption[256] = {};
-    ::GetWindowTextW(window, caption, 256);
-    HWND tabs = ::FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr);
+    HWND tabs = ::GetDlgItem(window, kTabs);
     const LRESULT tabCount = tabs ? ::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0) : 0;
-    std::printf("search window \"%s\" opened with %d tabs\n", Utf8(caption).c_str(),
+    std::printf("search window \"%s\" opened with %d tabs\n", Utf8(TextOf(window)).c_str(),
                 static_cast<int>(tabCount));
+    bool ok = tabCount == 2;
+    if (!CheckZoneIdTypo(search, client, window)) {
+        std::printf("FAIL: the zone ID abc was not refused with the box\n");
+        ok = false;
+    }
+#if defined(__i386__) && defined(CONSUMER_STATIC_RUNTIME)
+    (void)handler;
+    std::printf("handlers that throw: not tried (a 32-bit client linked statically cannot throw through Search.dll)\n");
+#else
+    if (!CheckThrowingHandlers(search, client, window, handler)) {
+        std::printf("FAIL: the window did not go on after the client's handlers threw\n");
+        ok = false;
+    }
+#endif
     search.StopSearch();
     const bool closed = !::IsWindow(window);
     std::printf("search window %s\n", closed ? "closed" : "still there after StopSearch");
-    return tabCount == 2 && closed ? 0 : 1;
+    return ok && closed ? 0 : 1;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const bool check = argc > 1 && std::wcscmp(argv[1], L"--check") == 0;
+    if (check)
+        std::setvbuf(stdout, nullptr, _IONBF, 0);  // every line out, even if the process ends
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -192,7 +334,7 @@ int wmain(int argc, wchar_t** argv) {
 
     int status = 0;
     if (check) {
-        status = Check(client, search);
+        status = Check(client, search, handler);
         ::DestroyWindow(client);
     } else {
         MSG msg;

@@ -7,7 +7,15 @@
 // registered with the DLL's own unwinder as well whenever it cannot find the DLL's frames. The two
 // lists are separate: an exception thrown by the client through the DLL's frames still finds
 // them in the client's unwinder.
+//
+// Such an exception meets one more trap. The client's unwinder hands each of the DLL's frames to
+// the DLL's own C++ personality routine, which reads and writes the frame's registers through the
+// DLL's own copy of the unwinder's helpers; those size each register from a table that copy fills
+// only when it first unwinds. Until the DLL itself has thrown, the table is empty, and the first
+// client exception caught in the DLL ends the process. One walk of the stack at load fills it.
 #include "UnwindTables.h"
+
+#include <unwind.h>
 
 #include <cstring>
 
@@ -43,17 +51,21 @@ const void* UnwindTablesOf(HINSTANCE hModule) {
     }
     return nullptr;
 }
+
+_Unwind_Reason_Code StopAtOnce(_Unwind_Context*, void*) { return _URC_END_OF_STACK; }
 }  // namespace
 
 void KeepUnwindTablesKnown(HINSTANCE hModule) {
     dwarf_eh_bases bases{};
     // Any code of this DLL will do: this function's own.
-    if (_Unwind_Find_FDE(reinterpret_cast<void*>(&KeepUnwindTablesKnown), &bases))
-        return;  // the start-up code registered them here
-    if (const void* tables = UnwindTablesOf(hModule)) {
-        __register_frame_info(tables, g_object);
-        g_registered = tables;
+    if (!_Unwind_Find_FDE(reinterpret_cast<void*>(&KeepUnwindTablesKnown), &bases)) {
+        // The start-up code registered them with another copy.
+        if (const void* tables = UnwindTablesOf(hModule)) {
+            __register_frame_info(tables, g_object);
+            g_registered = tables;
+        }
     }
+    _Unwind_Backtrace(&StopAtOnce, nullptr);
 }
 
 void ForgetUnwindTables() {
