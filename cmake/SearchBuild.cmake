@@ -16,9 +16,10 @@ function(search_target_settings target)
     target_compile_definitions(${target} PRIVATE
       UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
     get_target_property(_type ${target} TYPE)
-    if(_type STREQUAL "EXECUTABLE" OR _type STREQUAL "SHARED_LIBRARY")
+    if((_type STREQUAL "EXECUTABLE" OR _type STREQUAL "SHARED_LIBRARY") AND NOT SEARCH_SHARED_RUNTIME)
       # Nothing may depend on libstdc++-6.dll or libwinpthread-1.dll at run time: a client ships
-      # our DLLs and nothing else of this compiler.
+      # our DLLs and nothing else of this compiler. (A test program set SEARCH_SHARED_RUNTIME to
+      # stand for a client that links the runtime as DLLs, the toolchain's default.)
       target_link_options(${target} PRIVATE -static)
     endif()
   endif()

@@ -53,19 +53,25 @@ const void* UnwindTablesOf(HINSTANCE hModule) {
 }
 
 _Unwind_Reason_Code StopAtOnce(_Unwind_Context*, void*) { return _URC_END_OF_STACK; }
+
+// Whether this DLL's own unwinder knows its frames: any code of the DLL will do, this file's own.
+bool FramesKnown() {
+    dwarf_eh_bases bases{};
+    return _Unwind_Find_FDE(reinterpret_cast<void*>(&FramesKnown), &bases) != nullptr;
+}
 }  // namespace
 
 void KeepUnwindTablesKnown(HINSTANCE hModule) {
-    dwarf_eh_bases bases{};
-    // Any code of this DLL will do: this function's own.
-    if (!_Unwind_Find_FDE(reinterpret_cast<void*>(&KeepUnwindTablesKnown), &bases)) {
+    if (!FramesKnown()) {
         // The start-up code registered them with another copy.
         if (const void* tables = UnwindTablesOf(hModule)) {
             __register_frame_info(tables, g_object);
             g_registered = tables;
         }
     }
-    _Unwind_Backtrace(&StopAtOnce, nullptr);
+    // The walk itself needs the frames known: without them it would end the process here.
+    if (FramesKnown())
+        _Unwind_Backtrace(&StopAtOnce, nullptr);
 }
 
 void ForgetUnwindTables() {
