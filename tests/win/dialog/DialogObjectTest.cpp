@@ -80,13 +80,17 @@ TEST(SearchingDlg, CannotBeClosedByEnterEscapeOrTheCloseCommand) {
     ::FreeLibrary(module);
 }
 
-TEST(SearchDlg, FreshObjectAsksForIndustriesOnceAndDestroysWithoutAWindow) {
+// The industries are asked for once the object is its Search's (the client may call the Search back
+// from inside), not by the constructor.
+TEST(SearchDlg, FreshObjectAsksForIndustriesWhenToldAndDestroysWithoutAWindow) {
     QZP::ScriptedService service;
     QZP::QZTransmit transmit(service);
     CountingHandler handler;
     for (int round = 0; round < 3; ++round) {
         handler.industryRequests = 0;
         auto* dlg = new CSearchDlg(&transmit, &handler, nullptr);
+        EXPECT_EQ(handler.industryRequests, 0);
+        ASSERT_TRUE(dlg->AskForIndustries());
         EXPECT_EQ(handler.industryRequests, 1);
         EXPECT_EQ(transmit.LiveCommands(), 1u) << "the dialog's command is live";
         EXPECT_EQ(dlg->GetSafeHwnd(), nullptr);
