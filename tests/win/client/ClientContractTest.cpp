@@ -192,8 +192,10 @@ TEST_F(ClientContractTest, GetIndustryListMayThrowStopStartOrDelete) {
         m_client.op = "GetIndustryList";
         m_client.does = does;
         m_client.userTab = false;  // a start from inside asks for the zones tab
+        m_client.industryRequests = 0;
         Start(true);
         EXPECT_TRUE(m_client.op.empty()) << name;
+        EXPECT_EQ(m_client.industryRequests, does == Does::StopAndStart ? 2 : 1) << name << ": once a window";
         if (does == Does::Start || does == Does::StopAndStart) {
             EXPECT_TRUE(Shown(ids::RadioZoneById)) << name << ": the tab the last start asked for";
         }
