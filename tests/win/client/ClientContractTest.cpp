@@ -28,39 +28,21 @@ public:
     std::unique_ptr<Search>* search = nullptr;
     bool userTab = true;
 
-    void AddFriend(std::uint64_t id, const std::wstring& account) override {
-        RecordingHandler::AddFriend(id, account);
-        Act("AddFriend");
-    }
-    void ViewUserInfo(std::uint64_t id, const std::wstring& account) override {
-        RecordingHandler::ViewUserInfo(id, account);
-        Act("ViewUserInfo");
-    }
-    void JoinZone(std::uint64_t id) override {
-        RecordingHandler::JoinZone(id);
-        Act("JoinZone");
-    }
-    void ViewZoneInfo(std::uint64_t id) override {
-        RecordingHandler::ViewZoneInfo(id);
-        Act("ViewZoneInfo");
-    }
-    std::vector<std::wstring> GetIndustryList() override {
-        std::vector<std::wstring> list = RecordingHandler::GetIndustryList();
-        Act("GetIndustryList");
-        return list;
-    }
-    bool IsFriend(std::uint64_t id) override {
-        const bool known = RecordingHandler::IsFriend(id);
-        Act("IsFriend");
-        return known;
-    }
-    bool IsZoneMember(std::uint64_t id) override {
-        const bool known = RecordingHandler::IsZoneMember(id);
-        Act("IsZoneMember");
-        return known;
-    }
+    // Each call answers as the recording client does, then acts.
+    void AddFriend(std::uint64_t id, const std::wstring& a) override { RecordingHandler::AddFriend(id, a); Act("AddFriend"); }
+    void ViewUserInfo(std::uint64_t id, const std::wstring& a) override { RecordingHandler::ViewUserInfo(id, a); Act("ViewUserInfo"); }
+    void JoinZone(std::uint64_t id) override { RecordingHandler::JoinZone(id); Act("JoinZone"); }
+    void ViewZoneInfo(std::uint64_t id) override { RecordingHandler::ViewZoneInfo(id); Act("ViewZoneInfo"); }
+    std::vector<std::wstring> GetIndustryList() override { return Acting(RecordingHandler::GetIndustryList(), "GetIndustryList"); }
+    bool IsFriend(std::uint64_t id) override { return Acting(RecordingHandler::IsFriend(id), "IsFriend"); }
+    bool IsZoneMember(std::uint64_t id) override { return Acting(RecordingHandler::IsZoneMember(id), "IsZoneMember"); }
 
 private:
+    template <class Answer>
+    Answer Acting(Answer answer, const char* call) {
+        Act(call);
+        return answer;
+    }
     void Act(const std::string& call) {
         if (call != op)
             return;
