@@ -209,6 +209,7 @@ TEST(TabResults, BatchForATabBehindIsDroppedUnmerged) {
     EXPECT_EQ(tab.results.Take(reply), ReplyFate::Answer) << "the query is over all the same";
     EXPECT_EQ(tab.results.Size(), 0u);
     EXPECT_EQ(tab.results.NewCount(), 0);
+    EXPECT_EQ(tab.results.Receive(true, UserInfoSet()).kind, ReplyKind::NothingFound) << "whichever tab is in front";
 }
 
 TEST(TabResults, AbandonedRepliesAreStaleWhereverTheyWere) {

@@ -102,6 +102,9 @@ TEST(FindDecision, EachFormGivesItsQueryOrItsRefusal) {
         {"nickname before account and company", SearchTab::Users,
          [](auto& c) { c.Choose(SearchBy::Nick, L"n").Choose(SearchBy::Account, L"a").Choose(SearchBy::Company); },
          OutgoingQuery{Kind::UsersByNick, L"n"}, nullptr},
+        {"account before company and online", SearchTab::Users,
+         [](auto& c) { c.Choose(SearchBy::Online).Choose(SearchBy::Account, L"a").Choose(SearchBy::Company, L"c"); },
+         OutgoingQuery{Kind::UsersByAccount, L"a"}, nullptr},
         {"online users", SearchTab::Users, [](auto& c) { c.Choose(SearchBy::Online); }, OutgoingQuery{Kind::OnlineUsers, L""}, nullptr},
         {"no radio checked", SearchTab::Users, [](auto&) {}, std::nullopt, nullptr},
         {"zone ID", SearchTab::Zones, [](auto& c) { c.Choose(SearchBy::ZoneId, L"123"); }, OutgoingQuery{Kind::ZoneById, L"", 123}, nullptr},
@@ -174,7 +177,7 @@ TEST(SearchSession, SendCodeMeansBusyOrABox) {
 
 // Each kind of reply in each state the window can be in when it is taken.
 TEST(SearchSession, ReplyByStateAndKind) {
-    enum State { FromForm, ReQuery, Extra, AfterBack };
+    enum State { FromForm, ReQuery, Extra, AfterBack, FindAgain };
     enum Reply { Batch, Failure, Empty, Unmergeable };
     const struct {
         State state;
@@ -199,11 +202,12 @@ TEST(SearchSession, ReplyByStateAndKind) {
         {Extra, Empty, L"", TabView::Results, L"第1页", false, L"acc1"},
         {AfterBack, Batch, L"", TabView::Form, L"没有记录", false, L""},
         {AfterBack, Failure, L"", TabView::Form, L"没有记录", false, L""},
+        {FindAgain, Batch, L"", TabView::Results, L"第1页", true, L"acc11"},
     };
     for (const auto& c : cases) {
         Session s;
         ASSERT_FALSE(s.session.Find(ByNick(L"王")));
-        if (c.state != FromForm) {
+        if (c.state != FromForm && c.state != FindAgain) {
             s.Reply(true, Users(1, c.state == Extra ? 3 : 10));
             if (c.state != Extra)
                 s.session.NextPage(ByNick(L"王"));  // past the cache: the same query again
@@ -215,6 +219,8 @@ TEST(SearchSession, ReplyByStateAndKind) {
         g_allocationsLeft = -1;
         if (c.state == AfterBack)
             s.session.Back();
+        if (c.state == FindAgain)
+            s.session.Find(ByNick(L"王"));  // Enter again before the answer is taken: one query at a time
         const std::string name = "state " + std::to_string(c.state) + ", reply " + std::to_string(c.reply);
         EXPECT_STREQ(BoxText(s.session.TakeReply()), c.box) << name;
         const SearchViewState view = s.View();
@@ -248,6 +254,10 @@ TEST(SearchSession, PagesFollowTheRowsLastShownNotAList) {
     EXPECT_FALSE(s.View().previousEnabled);
     s.session.NextPage(ByNick(L"王"));
     EXPECT_EQ(s.View().pageLabel, L"第2页") << "the page shown again is full: Next moves on";
+    s.session.NextPage(ByNick(L"王"));
+    s.session.PreviousPage();  // from a short last page
+    s.session.NextPage(ByNick(L"王"));
+    EXPECT_EQ(s.View().pageLabel, L"第3页") << "the page before was shown full";
 }
 
 // What each step puts in front of the user (the focus moves to it), and whether it fills the list
@@ -264,12 +274,25 @@ TEST(SearchSession, WhatEachStepPutsInFrontAndRefills) {
     } cases[] = {
         {"next page from the cache", nullptr, next, true, true, false},
         {"previous page", next, [](Session& s) { s.session.PreviousPage(); }, true, true, false},
+        {"previous page from the last page", [&](Session& s) { next(s), next(s), s.Reply(true, UserInfoSet()); },
+         [](Session& s) { s.session.PreviousPage(); }, true, true, false},
         {"back", nullptr, back, true, true, false},
         {"reset", nullptr, [](Session& s) { s.session.Reset(SearchTab::Users); }, true, true, false},
         {"presented again", nullptr, [](Session& s) { s.session.Present(); }, true, false, true},
         {"a switch there and back", nullptr,
          [](Session& s) { s.session.SwitchTab(SearchTab::Zones), s.session.SwitchTab(SearchTab::Users); }, true, false, true},
         {"an extra batch", nullptr, [](Session& s) { s.Reply(true, Users(16, 2)); }, false, true, false},
+        {"an extra failure", nullptr, [](Session& s) { s.Reply(false, UserInfoSet()); }, false, false, true},
+        {"a batch taken after its query was cancelled", nullptr,
+         [](Session& s) { s.session.ReceiveUsers(true, Users(16, 2)), s.session.CancelQueries(), s.session.TakeReply(); }, false, false, true},
+        {"a stray reply message", nullptr, [](Session& s) { s.session.TakeReply(); }, false, false, true},
+        {"a Find from the result view sends nothing", nullptr,
+         [](Session& s) { s.session.Find(ByNick(L"王")), s.Reply(true, Users(16, 2)); }, false, true, false},
+        {"a search on the other tab", nullptr,
+         [](Session& s) {
+             s.session.SwitchTab(SearchTab::Zones), s.session.Find(SearchCriteria().Choose(SearchBy::ZoneId, L"1"));
+             s.session.ReceiveZones(true, Zones(1, 1)), s.session.TakeReply(), s.session.SwitchTab(SearchTab::Users);
+         }, true, false, true},
         {"a re-query answered", next, [&](Session& s) { next(s), s.Reply(true, Users(16, 2)); }, true, true, false},
         {"a re-query failed", next, [&](Session& s) { next(s), s.Reply(false, UserInfoSet()); }, true, false, true},
         {"a Find from the form failed", back,
@@ -322,6 +345,10 @@ TEST(SearchSession, AnAccountNeverHasANextPage) {
         EXPECT_EQ(s.View().nextEnabled, !byAccount) << byAccount;
         s.session.NextPage(criteria);
         EXPECT_EQ(s.View().pageLabel, byAccount ? L"第1页" : L"第2页") << byAccount;
+        s.session.SwitchTab(SearchTab::Zones);  // a zone search meanwhile leaves it so
+        s.session.Find(SearchCriteria().Choose(SearchBy::ZoneId, L"1"));
+        s.session.ReceiveZones(true, Zones(1, 1)), s.session.TakeReply(), s.session.SwitchTab(SearchTab::Users);
+        EXPECT_EQ(s.View().nextEnabled, !byAccount) << byAccount;
     }
 }
 
@@ -396,6 +423,7 @@ TEST(SearchSession, BackAndResetAbandonAfterTheCommandIsRenewed) {
         EXPECT_FALSE(s.session.TakeReply());
         EXPECT_EQ(s.View().view, TabView::Form);
         EXPECT_EQ(s.View().pageLabel, L"没有记录");
+        s.session.Find(ByNick(L""));  // refused: nothing sent
         s.session.Reset(SearchTab::Users);
         EXPECT_EQ(s.host.renewals, 1) << "nothing sent since";
     }
@@ -414,6 +442,7 @@ TEST(SearchSession, TabsKeepTheirViewsAndAreLockedWhileAQueryIsOut) {
     s.session.TakeReply();
     s.session.Find(SearchCriteria().Choose(SearchBy::ZoneId, L"1"));
     EXPECT_FALSE(s.session.SwitchTab(SearchTab::Users)) << "a zone query locks them too";
+    EXPECT_TRUE(s.View().busy);
     s.session.ReceiveZones(true, Zones(1, 1));
     s.session.TakeReply();
     EXPECT_STREQ(s.View().addCaption, text::kJoinZone);
@@ -467,6 +496,7 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
         criteria.Choose(SearchBy::ZoneId, L"1");
         s.session.Find(criteria);
         const bool users = c.tab == SearchTab::Users;
+        const std::uint64_t version = s.View().rowsVersion[static_cast<int>(c.tab)];
         if (users) {
             s.Reply(true, Users(1, 3));
         } else {
@@ -475,11 +505,18 @@ TEST(SearchSession, AddIsForStrangersOnlyAndViewForAnyRow) {
             EXPECT_EQ(s.session.PageRows(SearchTab::Zones)[0].columns[2], text::kUnknownIndustry) << "codes 0 and 1 only";
         }
         EXPECT_EQ(s.View().pageLabel, L"第1页");
+        EXPECT_NE(s.View().rowsVersion[static_cast<int>(c.tab)], version) << "its list is filled anew";
+        const ResultRow row = s.session.PageRows(c.tab)[0];
+        EXPECT_EQ(std::vector<std::wstring>(row.columns, row.columns + 4),
+                  (users ? std::vector<std::wstring>{L"acc1", L"昵称1", L"在线", L"公司1"}
+                         : std::vector<std::wstring>{L"1", L"商圈1", text::kUnknownIndustry, L""}));
         EXPECT_STREQ(s.View().rowAddCaption, users ? text::kAddFriend : text::kJoinZone);
         EXPECT_STREQ(s.View().copyCaption, users ? text::kCopyAccount : text::kCopyZoneId);
         const std::optional<RowRecord> record = s.session.SelectRow(0);
         ASSERT_TRUE(record);
         EXPECT_EQ(record->id, 1u);
+        EXPECT_EQ(record->account, users ? L"acc1" : L"");
+        EXPECT_EQ(record->copyText, users ? L"acc1" : L"1");
         EXPECT_TRUE(s.View().viewEnabled);
         EXPECT_FALSE(s.View().addEnabled) << "not before the client has answered";
         s.session.DecideAdd(*record, c.known, c.self);
