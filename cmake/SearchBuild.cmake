@@ -15,12 +15,22 @@ function(search_target_settings target)
   if(WIN32)
     target_compile_definitions(${target} PRIVATE
       UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
+    # A function with a local array or a local whose address is taken checks a canary before it
+    # returns. MinGW-w64 10's runtime has no __stack_chk_fail: it comes from GCC's libssp.
+    target_compile_options(${target} PRIVATE -fstack-protector-strong)
     get_target_property(_type ${target} TYPE)
-    if((_type STREQUAL "EXECUTABLE" OR _type STREQUAL "SHARED_LIBRARY") AND NOT SEARCH_SHARED_RUNTIME)
-      # Nothing may depend on libstdc++-6.dll or libwinpthread-1.dll at run time: a client ships
-      # our DLLs and nothing else of this compiler. (A test program set SEARCH_SHARED_RUNTIME to
-      # stand for a client that links the runtime as DLLs, the toolchain's default.)
-      target_link_options(${target} PRIVATE -static)
+    if(_type STREQUAL "EXECUTABLE" OR _type STREQUAL "SHARED_LIBRARY")
+      # Nothing may depend on libstdc++-6.dll, libwinpthread-1.dll or libssp-0.dll at run time: a
+      # client ships our DLLs and nothing else of this compiler. (A test program sets
+      # SEARCH_SHARED_RUNTIME to stand for a client that links the runtime as DLLs, the
+      # toolchain's default.)
+      if(NOT SEARCH_SHARED_RUNTIME)
+        target_link_options(${target} PRIVATE -static)
+      endif()
+      target_link_libraries(${target} PRIVATE ssp)
+    elseif(_type STREQUAL "STATIC_LIBRARY")
+      # Whoever links the library (a client, for the shipped CustomPic) needs libssp too.
+      target_link_libraries(${target} INTERFACE ssp)
     endif()
   endif()
 endfunction()

@@ -5,12 +5,15 @@
 #     lib/                  its import library
 #     include/              Search.h and SearchRecords.h
 #     lib/cmake/Search/     find_package(Search CONFIG): Search::Search and Search::Records
+#     Search-win64-ThirdPartyNotices.txt, Search-win64.cdx.json   what the DLL links in: notices
+#                           and a CycloneDX bill of materials (-win32 for the 32-bit zip)
 #   stand-ins/   our own versions of the client's libraries, for building and running the demo:
 #     bin/                  QZProtocol.dll, SearchDemo.exe, their PDBs
 #     lib/                  libQZProtocol.dll.a, libCustomPic.a
 #     include/              QZProtocol.h, QZTransmit.h, CustomPic.h
 #     lib/cmake/SearchStandIns/   find_package(SearchStandIns CONFIG): Search::QZProtocol and
 #                                 Search::CustomPic, on top of the module's package
+#     SearchStandIns-win64-ThirdPartyNotices.txt, SearchStandIns-win64.cdx.json   the same for these
 # The files installed are the build tree's own, unstripped: the DLLs the Wine suites tested, each
 # with the PDB it names.
 include(CMakePackageConfigHelpers)
@@ -91,6 +94,23 @@ else()
   endif()
 endif()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+# Each folder's third-party notices and bill of materials (NAME-ThirdPartyNotices.txt, NAME.cdx.json),
+# made from the PDBs of what was installed (cmake/third-party-bill): the last install step, so that
+# the bill's checksums are those of the installed files.
+if(SEARCH_SOURCE_PREFIX)
+  find_program(SEARCH_PDBUTIL llvm-pdbutil${SEARCH_LLVM_SUFFIX} REQUIRED)
+  foreach(_folder "${SEARCH_MODULE_DIR}=Search" "${SEARCH_STANDINS_DIR}=SearchStandIns")
+    string(REPLACE "=" ";" _folder "${_folder}")
+    list(GET _folder 0 _dir)
+    list(GET _folder 1 _name)
+    install(CODE "execute_process(COMMAND \"${CMAKE_COMMAND}\" -E env SEARCH_PDBUTIL=${SEARCH_PDBUTIL}
+        \"${Python3_EXECUTABLE}\" \"${PROJECT_SOURCE_DIR}/cmake/third-party-bill\"
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${_dir}\" ${_name}-${CPACK_SYSTEM_NAME} ${PROJECT_VERSION}
+        \"${PROJECT_SOURCE_DIR}\" ${SEARCH_SOURCE_PREFIX} ${SEARCH_SOURCE_DATE_EPOCH}
+      COMMAND_ERROR_IS_FATAL ANY)")
+  endforeach()
+endif()
 set(CPACK_SEARCH_PYTHON ${Python3_EXECUTABLE})
 set(CPACK_SEARCH_ZIP_TOOL ${PROJECT_SOURCE_DIR}/cmake/reproducible-zip)
 set(CPACK_SEARCH_SOURCE_DATE_EPOCH ${SEARCH_SOURCE_DATE_EPOCH})

@@ -45,7 +45,7 @@ set(CMAKE_CXX_FLAGS_INIT "${_search_cxx_library} ${_search_debug_format} ${SEARC
 set(_search_link
   "-fuse-ld=lld -L${SEARCH_MINGW_GCC_DIR} -pthread"
   "-Wl,--pdb= -Wl,-Xlink=-pdbaltpath:%_PDB% -Wl,-Xlink=-Brepro"
-  "-Wno-unused-command-line-argument")
+  "-Wno-unused-command-line-argument ${SEARCH_EXTRA_LINK_FLAGS}")
 list(JOIN _search_link " " _search_link)
 foreach(_kind EXE SHARED MODULE)
   set(CMAKE_${_kind}_LINKER_FLAGS_INIT "${_search_link}")

@@ -17,6 +17,9 @@ SEARCH_PACKAGES+=(clang-19 lld-19 llvm-19)
 SEARCH_PACKAGES+=(locales)
 # Every preset builds with Ninja through ccache (CMakePresets.json).
 SEARCH_PACKAGES+=(ninja-build ccache)
+# Authenticode signing (scripts/package --sign-cert, scripts/checks/signing) and its test
+# certificates.
+SEARCH_PACKAGES+=(osslsigncode openssl)
 
 # The compiler cache lives outside the clone (ccache's own default, ~/.cache/ccache, unless
 # CCACHE_DIR says otherwise), so that a new clone on the same machine starts warm. Paths under the
@@ -49,6 +52,18 @@ ensure_packages() {
   fi
   apt-get "${APT_LOCK_WAIT[@]}" update -qq >/dev/null &&
     apt-get "${APT_LOCK_WAIT[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# The CycloneDX library's validator of bills of materials, from the npm registry, pinned, in
+# build/npm (outside the sources): scripts/checks/bill runs it.
+BOM_VALIDATOR=(@cyclonedx/cyclonedx-library@10.3.0 ajv@8.17.1 ajv-formats@3.0.1 ajv-formats-draft2019@1.6.1)
+ensure_bom_validator() {
+  local dir="$ROOT/build/npm" want="${BOM_VALIDATOR[*]}"
+  [ "$(cat "$dir/.installed" 2>/dev/null)" = "$want" ] && return 0
+  command -v npm >/dev/null || { log "npm is missing (Node.js 20 and npm)"; return 1; }
+  mkdir -p "$dir" &&
+    npm install --prefix "$dir" --no-audit --no-fund --no-save --loglevel=error "${BOM_VALIDATOR[@]}" >&2 &&
+    echo "$want" >"$dir/.installed"
 }
 
 # build_preset NAME [CMAKE ARGS...]: configure and build one CMake preset. Configuring every time is
