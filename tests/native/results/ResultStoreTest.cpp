@@ -5,6 +5,7 @@
 #include <iterator>
 #include <new>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <boost/multi_index/member.hpp>
@@ -223,13 +224,17 @@ TEST(TabResults, APageOntoRecordsTakenBackGoesBackToTheLastPageLeft) {
     for (std::uint64_t id = 100; id < 700; ++id)
         ids.push_back(id);
     const FragileSet batch = FragileWithIds(ids);
-    for (const auto& [before, pageTurned] : {std::pair{20, true}, std::pair{35, false}}) {
+    // The last batch before the failing one added nothing (the same records again): its count is 0.
+    for (const auto& [before, pageTurned, again] : {std::tuple{20, true, false}, std::tuple{35, false, false},
+                                                    std::tuple{20, true, true}}) {
         Ids first;
         for (int id = 1; id <= before; ++id)
             first.push_back(static_cast<std::uint64_t>(id));
         TabResults<FragileSet> results;
         results.SetShown(true);
         results.Receive(true, FragileWithIds(first));
+        if (again)
+            results.Receive(true, FragileWithIds(first));
         ASSERT_TRUE(results.AdvanceFrom(10));  // page 2
         g_copiesBeforeFailure = 600;
         if (pageTurned)
