@@ -149,10 +149,7 @@ void CSearchDlg::CSessionHost::RenewCommand() {
 void CSearchDlg::CSessionHost::PostReply() { ::PostMessageW(m_dlg.m_hWndResults, WM_SEARCH_RESULT, 0, 0); }
 
 // Protocol thread.
-void CSearchDlg::CSessionHost::ReportMergeFailure() {
-    ::OutputDebugStringW(L"search window: copying a batch of results threw; it was taken back and its "
-                         L"query answered as failed\n");
-}
+void CSearchDlg::CSessionHost::ReportStoppedException() { ReportStopped(L"receiving a batch of results"); }
 
 void CSearchDlg::OnCloseButton() {
     // A modeless dialog's cancel only hides it: results, pages and criteria survive until the

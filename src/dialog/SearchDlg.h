@@ -95,7 +95,7 @@ private:
         QZP::ConnectionError Send(const OutgoingQuery& query) override;
         void RenewCommand() override;
         void PostReply() override;
-        void ReportMergeFailure() override;
+        void ReportStoppedException() override;
 
     private:
         CSearchDlg& m_dlg;

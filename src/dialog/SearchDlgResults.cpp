@@ -3,23 +3,11 @@
 // box.
 #include "SearchDlg.h"
 
-// Nothing is thrown at the protocol library's thread: a batch that cannot be merged is answered
-// as a failed query by the session, and whatever else fails here is stopped.
-void CSearchDlg::OnSearchUserResult(bool ok, const UserInfoSet& batch) {
-    try {
-        m_session.ReceiveUsers(ok, batch);
-    } catch (...) {
-        ReportStopped(L"a result callback");
-    }
-}
+// The session throws nothing at the protocol library's thread: a batch that cannot be merged is
+// answered as a failed query.
+void CSearchDlg::OnSearchUserResult(bool ok, const UserInfoSet& batch) { m_session.ReceiveUsers(ok, batch); }
 
-void CSearchDlg::OnSearchZoneResult(bool ok, const ZoneInfoSet& batch) {
-    try {
-        m_session.ReceiveZones(ok, batch);
-    } catch (...) {
-        ReportStopped(L"a result callback");
-    }
-}
+void CSearchDlg::OnSearchZoneResult(bool ok, const ZoneInfoSet& batch) { m_session.ReceiveZones(ok, batch); }
 
 // The message only says that a reply is waiting; what it was is in the session's mailbox.
 LRESULT CSearchDlg::OnSearchResult(WPARAM, LPARAM) {

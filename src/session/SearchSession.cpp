@@ -40,9 +40,14 @@ void SearchSession::Receive(SearchTab tab, TabResults<Set>& results, bool ok, co
     posted.tab = tab;
     posted.reply = results.Receive(ok, batch);
     if (posted.reply.mergeFailed)
-        m_host.ReportMergeFailure();
-    // Under the mailbox's lock: the window cannot go between leaving the reply and the post.
-    m_replies.Leave(posted, [this](const PostedReply&) { m_host.PostReply(); });
+        m_host.ReportStoppedException();
+    // Under the mailbox's lock: the window cannot go between leaving the reply and the post. Nothing
+    // is thrown at the protocol library's thread: a reply that cannot be left is reported and lost.
+    try {
+        m_replies.Leave(posted, [this](const PostedReply&) { m_host.PostReply(); });
+    } catch (...) {
+        m_host.ReportStoppedException();
+    }
 }
 
 // ---- window thread -----------------------------------------------------------------------------

@@ -37,9 +37,9 @@ public:
     // Protocol thread, under the mailbox's lock: a reply waits. Must only post, never send or
     // wait for the window thread.
     virtual void PostReply() = 0;
-    // Protocol thread: a batch could not be merged (copying it threw) and was taken back; its
-    // query is answered as failed. For the developer's log only.
-    virtual void ReportMergeFailure() = 0;
+    // Protocol thread, for the developer's log only: receiving a reply threw and the exception was
+    // stopped (a batch whose copy failed is taken back and its query answered as failed).
+    virtual void ReportStoppedException() = 0;
 
 protected:
     ~SearchSessionHost() = default;

@@ -35,7 +35,7 @@ public:
             onRenew();
     }
     void PostReply() override { ++posts; }
-    void ReportMergeFailure() override { ++mergeFailures; }
+    void ReportStoppedException() override { ++mergeFailures; }
     int mergeFailures = 0;
 };
 
