@@ -12,11 +12,12 @@
 // its place and its first-arrived fields. If copying a record throws, the records appended before
 // it stay (and are counted), and the exception goes on.
 //
-// Each record is inserted through the identifier index with its end as the hint: a record whose
-// identifier is above every stored one (a batch in ascending identifiers) is linked there after
-// one comparison instead of a walk down from the root, which clang compiles without a branch, so
-// that each level waits for the key it compares; any other record is placed or refused as without
-// a hint. Either way it goes to the end of the arrival order, as a push_back there would.
+// Each record is inserted through the identifier index with its end as the hint. The indices share
+// one end node, so every ordered index takes the hint: a record that sorts after its last record
+// there (a batch in ascending identifiers, of one state) is linked after one comparison instead of
+// a walk down from the root, which clang compiles without a branch, so that each level waits for
+// the key it compares; elsewhere the record is placed or refused as without a hint. Either way it
+// goes to the end of the arrival order, as a push_back there would.
 template <class Set, class Iterator>
 Iterator AppendRecords(Set& store, Iterator next, Iterator end, std::size_t limit, std::size_t& added) {
     auto& byId = store.template get<1>();
