@@ -55,20 +55,15 @@ bool CSearchDlg::AskForIndustries() {
     // Counted as a handler of ours: whatever the client does meanwhile, this object outlives the
     // call, and a StopSearch from inside only marks it for deletion.
     m_bAskingIndustries = true;
-    ++m_nHandlerDepth;
-    if (m_pResultHandler) {
-        try {
-            industries = m_pResultHandler->GetIndustryList();
-        } catch (...) {
-            ReportStopped(L"the client's GetIndustryList (the window opens without industries)");
-        }
-    }
-    --m_nHandlerDepth;
-    m_bAskingIndustries = false;
-    if (m_bDisposed) {
-        delete this;
+    const bool alive = RunAsHandler(
+        [&] {
+            if (m_pResultHandler)
+                industries = m_pResultHandler->GetIndustryList();
+        },
+        L"the client's GetIndustryList (the window opens without industries)");
+    if (!alive)
         return false;
-    }
+    m_bAskingIndustries = false;
     m_session.SetIndustries(std::move(industries));
     return true;
 }
@@ -91,23 +86,16 @@ CSearchDlg::~CSearchDlg() {
 void CSearchDlg::Dispose() {
     DestroyWindow();
     if (m_nHandlerDepth > 0)
-        m_bDisposed = true;  // WindowProc deletes us on the way out
+        m_bDisposed = true;  // RunAsHandler deletes us on the way out
     else
         delete this;
 }
 
 LRESULT CSearchDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    ++m_nHandlerDepth;
-    try {
-        result = CCommonSkinDialog::WindowProc(message, wParam, lParam);
-    } catch (...) {
-        // Above this frame are the framework's and the system's, the client's own: nothing may
-        // unwind into them. The handler's work ends here and the window goes on.
-        ReportStopped(L"a message handler");
-    }
-    if (--m_nHandlerDepth == 0 && m_bDisposed)
-        delete this;  // nothing of ours is on the stack any more
+    // Above this frame are the framework's and the system's, the client's own: nothing may unwind
+    // into them. A handler that throws just ends there, and the window goes on.
+    RunAsHandler([&] { result = CCommonSkinDialog::WindowProc(message, wParam, lParam); }, L"a message handler");
     return result;
 }
 

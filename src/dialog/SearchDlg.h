@@ -173,6 +173,11 @@ private:
     // is stopped here (fn's work just ends early): the client's handlers may throw.
     template <class Fn>
     bool CallHoldingReplies(Fn fn);
+    // Runs fn counted as a handler of this window, so that a Dispose meanwhile only marks the
+    // object; stops an exception of fn (reported as thrown at `where`). Deletes the object on the
+    // way out of the outermost handler when it was disposed of, and then returns false.
+    template <class Fn>
+    bool RunAsHandler(Fn fn, const wchar_t* where);
     // For the developer's log: an exception was stopped at `where`.
     static void ReportStopped(const wchar_t* where) noexcept;
     // Shows the session's box, if any; false when the window went while it was up.
@@ -254,6 +259,21 @@ private:
     bool m_bDisposed = false;
     bool m_bAskingIndustries = false;
 };
+
+template <class Fn>
+bool CSearchDlg::RunAsHandler(Fn fn, const wchar_t* where) {
+    ++m_nHandlerDepth;
+    try {
+        fn();
+    } catch (...) {
+        ReportStopped(where);
+    }
+    if (--m_nHandlerDepth == 0 && m_bDisposed) {
+        delete this;  // nothing of ours is on the stack any more
+        return false;
+    }
+    return true;
+}
 
 template <class Fn>
 bool CSearchDlg::CallHoldingReplies(Fn fn) {

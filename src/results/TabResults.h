@@ -296,9 +296,6 @@ private:
     // Records merged per hold of the lock.
     static constexpr std::size_t kMergeSlice = 256;
 
-    // Takes out the last `added` records, which the merge running now appended (merges are one at
-    // a time and nothing else appends). A store emptied by Abandon meanwhile has none of them.
-    // Lock held.
     // The batch into the store, a slice at a time; `added` counts the records it added so far.
     // False when the search of `generation` was abandoned meanwhile (its records are out again).
     // Throws when a copy does, leaving in the store what it added.
@@ -327,6 +324,9 @@ private:
         return true;
     }
 
+    // Takes out the last `added` records, which the merge running now appended (merges are one at
+    // a time and nothing else appends). A store emptied by Abandon meanwhile has none of them.
+    // Lock held.
     void TakeBackLast(std::size_t added) {
         if (added == 0 || m_store.size() < added)
             return;

@@ -4,7 +4,6 @@
 #include <cwchar>
 #include <iterator>
 
-
 #include "IdentifierText.h"
 #include "SearchStrings.h"
 
