@@ -1,6 +1,8 @@
 // Construction, destruction and message routing of the search window.
 #include "SearchDlg.h"
 
+#include <new>
+
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CSearchDlg, CCommonSkinDialog)
@@ -46,8 +48,54 @@ CSearchDlg::CSearchDlg(QZP::QZTransmit* pTransmit, SearchResultHandler* pHandler
       m_pResultHandler(pHandler),
       m_searchingDlg(nullptr),
       m_sessionHost(*this),
-      m_session(m_sessionHost, {}) {
-    m_pSearchCmd = new QZP::QZCommandSearch(m_pTransmit, this);
+      m_session(m_sessionHost, {}),
+      m_nWindowThread(::GetCurrentThreadId()) {
+    m_hWndStopBox = CreateStopBox();
+    try {
+        m_pSearchCmd = new QZP::QZCommandSearch(m_pTransmit, this);
+    } catch (...) {
+        ::DestroyWindow(m_hWndStopBox);
+        throw;
+    }
+}
+
+namespace {
+// Another thread's Dispose, handed to the window's thread.
+constexpr UINT WM_SEARCH_DISPOSE = WM_USER + 1;
+constexpr wchar_t kStopBoxClass[] = L"SearchDlgStopBox";
+
+HINSTANCE ThisModule() {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&kStopBoxClass), &module);
+    return module;
+}
+}  // namespace
+
+HWND CSearchDlg::CreateStopBox() {
+    static const bool registered = [] {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = &CSearchDlg::StopBoxProc;
+        windowClass.hInstance = ThisModule();
+        windowClass.lpszClassName = kStopBoxClass;
+        return ::RegisterClassW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    HWND hWnd = registered ? ::CreateWindowExW(0, kStopBoxClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                               ThisModule(), nullptr)
+                           : nullptr;
+    if (!hWnd)
+        throw std::bad_alloc();
+    ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return hWnd;
+}
+
+LRESULT CALLBACK CSearchDlg::StopBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_SEARCH_DISPOSE)
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    // This window goes with the object, maybe right here: nothing of it is touched afterwards.
+    if (auto* pDlg = reinterpret_cast<CSearchDlg*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA)))
+        pDlg->Dispose();
+    return 0;
 }
 
 bool CSearchDlg::AskForIndustries() {
@@ -76,6 +124,12 @@ void CSearchDlg::ReportStopped(const wchar_t* where) noexcept {
 
 CSearchDlg::~CSearchDlg() {
     m_font.DeleteObject();
+    ReleaseCommand();
+    ::SetWindowLongPtrW(m_hWndStopBox, GWLP_USERDATA, 0);
+    ::DestroyWindow(m_hWndStopBox);
+}
+
+void CSearchDlg::ReleaseCommand() {
     // The command goes first: once its destructor returns no callback can touch the session. A
     // merge it is running stops at its next slice once its query is cancelled.
     m_session.CancelQueries();
@@ -84,7 +138,20 @@ CSearchDlg::~CSearchDlg() {
 }
 
 void CSearchDlg::Dispose() {
+    if (::GetCurrentThreadId() != m_nWindowThread) {
+        // Nothing of the object is touched here but what never changes: the window's thread owns
+        // the rest, and deletes it when it takes this message.
+        if (!::PostMessageW(m_hWndStopBox, WM_SEARCH_DISPOSE, 0, 0))
+            ::OutputDebugStringW(L"search window: stopped from another thread, but the window's thread "
+                                 L"could not be reached; the window is left as it is\n");
+        return;
+    }
+    if (GetSafeHwnd())
+        ShowWindow(SW_HIDE);
     DestroyWindow();
+    // The client may free its transport as soon as its call returns: a command of it must not
+    // wait for our handlers to end.
+    ReleaseCommand();
     if (m_nHandlerDepth > 0)
         m_bDisposed = true;  // RunAsHandler deletes us on the way out
     else
@@ -105,6 +172,8 @@ void CSearchDlg::PostNcDestroy() {
 }
 
 QZP::ConnectionError CSearchDlg::CSessionHost::Send(const OutgoingQuery& query) {
+    if (!m_dlg.m_pSearchCmd)
+        return QZP::CE_NO_TRANSPORT;  // released: the window is going
     QZP::QZCommandSearch& command = *m_dlg.m_pSearchCmd;
     switch (query.kind) {
     case OutgoingQuery::Kind::OnlineUsers:
@@ -128,6 +197,8 @@ void CSearchDlg::CSessionHost::RenewCommand() {
     // old one's destructor waits for a callback of it that is running (which never waits for this
     // thread: it only takes a tab's lock and posts) and cancels the rest, so once it returns every
     // reply of the old searches is either in the mailbox or will never come.
+    if (!m_dlg.m_pSearchCmd)
+        return;  // released: the window is going, and the transport may be gone
     QZP::QZCommandSearch* pFresh = new QZP::QZCommandSearch(m_dlg.m_pTransmit, &m_dlg);
     delete m_dlg.m_pSearchCmd;
     m_dlg.m_pSearchCmd = pFresh;
@@ -143,4 +214,10 @@ void CSearchDlg::OnCloseButton() {
     // A modeless dialog's cancel only hides it: results, pages and criteria survive until the
     // next StartSearch resets them.
     OnCancel();
+}
+
+// Close, the caption's close and Escape all come here.
+void CSearchDlg::OnCancel() {
+    m_bClosed = true;
+    CCommonSkinDialog::OnCancel();
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ClientCall.h"
 #include "QZProtocol.h"
 #include "Search.h"
 #include "SearchRecords.h"
@@ -54,10 +55,21 @@ public:
     bool AskForIndustries();
     bool BeingMade() const { return m_bAskingIndustries; }
 
-    // Destroys the window and deletes the object: at once, or, when called from inside one of
-    // this window's own handlers (a client stopping the search from a message it handles while
-    // a box of ours is up, say), as soon as that handler has returned.
+    // Destroys the window, releases the command and deletes the object. The command goes before
+    // this returns; the object at once, or, when called from inside one of this window's own
+    // handlers (a client stopping the search from a message it handles while a box of ours is
+    // up, say), as soon as that handler has returned. Called on another thread (a client's
+    // network thread), it only asks the window's thread to do all of it, and returns at once:
+    // DestroyWindow cannot destroy another thread's window, and that thread may be waiting for
+    // this one.
     void Dispose();
+
+    // Not shown yet, or closed by the user (Close, the caption's close, Escape) since it was last
+    // shown: the next StartSearch starts afresh. A window hidden with its minimised owner is not
+    // closed.
+    bool IsClosed() const { return m_bClosed; }
+    // The thread whose message loop runs the window.
+    DWORD WindowThread() const { return m_nWindowThread; }
 
     // Protocol thread.
     void OnSearchUserResult(bool ok, const UserInfoSet& batch) override;
@@ -67,6 +79,7 @@ protected:
     void OnFind();
     void OnBack();
     void OnCloseButton();
+    void OnCancel() override;
     void OnTabSelChange(NMHDR* pNotify, LRESULT* pResult);
     LRESULT OnSearchResult(WPARAM wParam, LPARAM lParam);
     void OnAddFriend();
@@ -82,6 +95,12 @@ protected:
     void OnCopyRow();
 
     void PostNcDestroy() override;
+    // Deletes the command now: nothing of it may outlive the client's call that stopped us.
+    void ReleaseCommand();
+    // The window of this thread where another thread's Dispose is handed over; it lives exactly
+    // as long as the object.
+    HWND CreateStopBox();
+    static LRESULT CALLBACK StopBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     DECLARE_MESSAGE_MAP()
@@ -161,7 +180,8 @@ private:
     // Sets every control from the session's view (SearchDlgRender.cpp). Changes nothing when
     // nothing changed.
     void Render();
-    void FillList(SearchTab tab);
+    // False when the list could not be filled; it is left empty then.
+    bool FillList(SearchTab tab);
     CListCtrl& ListOf(SearchTab tab);
     CWnd* FocusControl(const ViewFocus& focus);
     // Takes the oldest reply the callbacks left, draws it and shows its box.
@@ -258,15 +278,21 @@ private:
     int m_nHandlerDepth = 0;  // messages of this window being handled, nested ones included
     bool m_bDisposed = false;
     bool m_bAskingIndustries = false;
+    bool m_bClosed = true;
+    const DWORD m_nWindowThread;
+    HWND m_hWndStopBox = nullptr;
 };
 
 template <class Fn>
 bool CSearchDlg::RunAsHandler(Fn fn, const wchar_t* where) {
     ++m_nHandlerDepth;
-    try {
-        fn();
-    } catch (...) {
-        ReportStopped(where);
+    {
+        CClientCallScope edge;
+        try {
+            fn();
+        } catch (...) {
+            ReportStopped(where);
+        }
     }
     if (--m_nHandlerDepth == 0 && m_bDisposed) {
         delete this;  // nothing of ours is on the stack any more
@@ -278,10 +304,13 @@ bool CSearchDlg::RunAsHandler(Fn fn, const wchar_t* where) {
 template <class Fn>
 bool CSearchDlg::CallHoldingReplies(Fn fn) {
     m_session.HoldReplies();
-    try {
-        fn();
-    } catch (...) {
-        ReportStopped(L"a call into the client");
+    {
+        CClientCallScope edge;
+        try {
+            fn();
+        } catch (...) {
+            ReportStopped(L"a call into the client");
+        }
     }
     m_session.ReleaseReplies();
     if (!GetSafeHwnd())

@@ -8,6 +8,8 @@ void CSearchDlg::ResetWhenFirstShown(bool bUserTab) {
 }
 
 LRESULT CSearchDlg::OnShowWindow(WPARAM wParam, LPARAM lParam) {
+    if (wParam)
+        m_bClosed = false;
     // Sent before the window becomes visible: what is drawn now is what the user first sees.
     if (wParam && m_resetWhenShown)
         ResetSearch(true, *m_resetWhenShown == SearchTab::Users);  // once: ResetSearch clears it

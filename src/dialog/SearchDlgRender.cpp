@@ -1,5 +1,7 @@
 // Drawing the session's view: the controls each view shows, enables and captions, the forms, the
 // rows of both lists and where the keyboard starts.
+#include <new>
+
 #include "SearchDlg.h"
 
 CListCtrl& CSearchDlg::ListOf(SearchTab tab) { return tab == SearchTab::Users ? m_listUser : m_listZone; }
@@ -11,10 +13,9 @@ void CSearchDlg::Render() {
 
     for (SearchTab tab : {SearchTab::Users, SearchTab::Zones}) {
         const int t = static_cast<int>(tab);
-        if (m_renderedRows[t] != view.rowsVersion[t]) {
+        // A list that could not be filled is filled again at the next drawing.
+        if (m_renderedRows[t] != view.rowsVersion[t] && FillList(tab))
             m_renderedRows[t] = view.rowsVersion[t];
-            FillList(tab);
-        }
     }
     const bool reset = m_renderedFormsReset != view.formsReset;
     if (reset) {
@@ -39,22 +40,37 @@ void CSearchDlg::Render() {
     }
 }
 
-void CSearchDlg::FillList(SearchTab tab) {
+bool CSearchDlg::FillList(SearchTab tab) {
     CListCtrl& list = ListOf(tab);
-    // The rows are copied out of the session first: filling the list sends notifications that
-    // come back into this object, and they are not the user's selection.
-    const std::vector<ResultRow> rows = m_session.PageRows(tab);
-    if (rows.empty() && list.GetItemCount() == 0)
-        return;
-    const int columns = tab == SearchTab::Users ? 4 : 3;
+    // Filling the list sends notifications that come back into this object, and they are not the
+    // user's selection.
     ++m_nFilling;
-    list.DeleteAllItems();
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        list.InsertItem(r, rows[r].columns[0].c_str());
-        for (int c = 1; c < columns; ++c)
-            list.SetItemText(r, c, rows[r].columns[c].c_str());
+    struct Filled {
+        int& filling;
+        ~Filled() { --filling; }
+    } filled{m_nFilling};
+    // Row r of the list must be row r of the session's page, or Add and View would act on
+    // another record than the one the user chose: a list that cannot be filled (no memory for
+    // the rows, an item the control refused) is left empty rather than with another page.
+    try {
+        // The rows are copied out of the session first: the notifications may re-enter it.
+        const std::vector<ResultRow> rows = m_session.PageRows(tab);
+        if (rows.empty() && list.GetItemCount() == 0)
+            return true;
+        const int columns = tab == SearchTab::Users ? 4 : 3;
+        list.DeleteAllItems();
+        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+            if (list.InsertItem(r, rows[r].columns[0].c_str()) != r)
+                throw std::bad_alloc();
+            for (int c = 1; c < columns; ++c)
+                list.SetItemText(r, c, rows[r].columns[c].c_str());
+        }
+        return true;
+    } catch (...) {
+        list.DeleteAllItems();
+        ReportStopped(L"filling a result list (it is left empty until the next drawing)");
+        return false;
     }
-    --m_nFilling;
 }
 
 CWnd* CSearchDlg::FocusControl(const ViewFocus& focus) {

@@ -1,15 +1,22 @@
-// A client's side of the contract, as any client may keep it: every call the window makes into the
-// client, with a handler that throws, stops the search, starts it, stops and starts it, or deletes
-// its Search; and a batch the client's memory cannot hold. Built twice on each architecture: with
-// the runtime linked statically and with it in DLLs, as most MinGW clients link.
+// A client's side of the contract, as any client may keep it, and as clients slip: every call the
+// window makes into the client, with a handler that throws, stops the search, starts it, stops
+// and starts it, or deletes its Search; a Search stopped or started from another thread; an owner
+// minimised; a plugin on the runtime DLLs that throws; the module freed under its window; and no
+// memory. Built twice on each architecture: with the runtime linked statically and with it in
+// DLLs, as most MinGW clients link.
+#include <atomic>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "ImportSlot.h"
 #include "SearchStrings.h"
 #include "SearchWindowFixture.h"
+#include "Watchdog.h"
 
 namespace {
 
@@ -26,7 +33,9 @@ public:
     std::string op;
     Does does = Does::Throw;
     std::unique_ptr<Search>* search = nullptr;
+    QZP::QZTransmit* transmit = nullptr;
     bool userTab = true;
+    std::size_t commandsAfterStop = ~std::size_t{0};  // the transport's, as the stop returned
 
     // Each call answers as the recording client does, then acts.
     void AddFriend(std::uint64_t id, const std::wstring& a) override { RecordingHandler::AddFriend(id, a); Act("AddFriend"); }
@@ -52,16 +61,20 @@ private:
             throw std::runtime_error(call + ": the client's lookup failed");
         case Does::Stop:
             (*search)->StopSearch();
+            commandsAfterStop = transmit->LiveCommands();
             break;
         case Does::Start:
             (*search)->StartSearch(nullptr, userTab);
             break;
         case Does::StopAndStart:
             (*search)->StopSearch();
+            commandsAfterStop = transmit->LiveCommands();
             (*search)->StartSearch(nullptr, userTab);
             break;
         case Does::Delete:
+            // Signed out: a client may free its transport right after its Search.
             search->reset();
+            commandsAfterStop = transmit->LiveCommands();
             break;
         }
     }
@@ -70,6 +83,49 @@ private:
 // A 32-bit client linked statically cannot throw through Search.dll's frames: its unwinder does
 // not know them, and the process ends (the README says so to client teams).
 constexpr bool kClientCanThrow = sizeof(void*) == 8 || SEARCH_TEST_SHARED_RUNTIME;
+
+// Search.dll's allocations on this thread of at least minBytes fail while one lives, as when the
+// process is out of memory; other threads and modules allocate as usual.
+class FailingAllocations {
+public:
+    explicit FailingAllocations(std::size_t minBytes)
+        : m_slot(wintest::ImportSlot(::GetModuleHandleW(L"Search.dll"), "msvcrt.dll", "malloc")) {
+        if (!m_slot)
+            return;
+        s_malloc = reinterpret_cast<Malloc>(*m_slot);
+        s_minBytes = minBytes;
+        s_thread = ::GetCurrentThreadId();
+        wintest::WriteSlot(m_slot, reinterpret_cast<void*>(&Fail));
+    }
+    ~FailingAllocations() {
+        if (m_slot)
+            wintest::WriteSlot(m_slot, reinterpret_cast<void*>(s_malloc));
+    }
+    bool On() const { return m_slot != nullptr; }
+
+private:
+    using Malloc = void*(__cdecl*)(std::size_t);
+    static void* __cdecl Fail(std::size_t size) {
+        return ::GetCurrentThreadId() == s_thread && size >= s_minBytes ? nullptr : s_malloc(size);
+    }
+    static inline Malloc s_malloc = nullptr;
+    static inline std::size_t s_minBytes = 0;
+    static inline std::atomic<DWORD> s_thread{0};
+    void** m_slot;
+};
+
+// The client's main window, on this thread.
+struct OwnerWindow {
+    HWND hWnd = ::CreateWindowExW(0, L"STATIC", L"client", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ~OwnerWindow() { ::DestroyWindow(hWnd); }
+    operator HWND() const { return hWnd; }
+};
+
+template <class Fn>
+Fn Exported(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
 
 BOOL CALLBACK CountSearchWindow(HWND hWnd, LPARAM param) {
     wchar_t caption[32] = {};
@@ -86,10 +142,11 @@ protected:
     ClientContractTest() {
         m_search = std::make_unique<Search>(m_transmit.get(), &m_client);
         m_client.search = &m_search;
+        m_client.transmit = m_transmit.get();
         m_client.industries = {L"金融", L"制造"};
     }
 
-    int SearchWindows() const {
+    static int SearchWindows() {
         int count = 0;
         ::EnumThreadWindows(::GetCurrentThreadId(), &CountSearchWindow, reinterpret_cast<LPARAM>(&count));
         return count;
@@ -113,6 +170,15 @@ protected:
         const bool kept = does == Does::Throw || does == Does::Start || does == Does::StopAndStart;
         EXPECT_EQ(SearchWindows(), kept ? 1 : 0) << name;
         EXPECT_EQ(m_transmit->LiveCommands(), kept ? 1u : 0u) << name;
+        if (does == Does::Stop || does == Does::StopAndStart || does == Does::Delete) {
+            EXPECT_EQ(m_client.commandsAfterStop, 0u) << name << ": the command went before the stop returned";
+        }
+        m_client.commandsAfterStop = ~std::size_t{0};
+        // The client's runtime threw and the module's caught: the client's count of exceptions in
+        // flight is back where it was. (A client linked -static has no runtime to reach.)
+        if (does == Does::Throw && SEARCH_TEST_SHARED_RUNTIME) {
+            EXPECT_EQ(std::uncaught_exceptions(), 0) << name;
+        }
         if (!kept || !m_search)
             return;
         if (Shown(ids::Back))
@@ -224,4 +290,169 @@ TEST_F(ClientContractTest, ABatchTooLargeToCopyFailsItsQuery) {
     Click(ids::Find);
     AnswerUsers(Users(1, 3));
     EXPECT_EQ(RowCount(ids::ListUser), 3);
+}
+
+// A client's network thread that stops the search, or deletes its Search, when the connection
+// drops, while the window's thread waits for it (joining it). The call returns at once; the window
+// and its command go on the window's own thread, with a reply on its way or without; and the
+// Search opens a new window afterwards.
+TEST_F(ClientContractTest, StoppedFromAnotherThread) {
+    wintest::Watchdog watchdog(30000);
+    for (bool deletes : {false, true}) {
+        for (bool replyOut : {false, true}) {
+            const std::string name = std::string(deletes ? "deleted" : "stopped") + (replyOut ? ", reply out" : "");
+            watchdog.Step(name);
+            if (!m_search)
+                m_search = std::make_unique<Search>(m_transmit.get(), &m_client);
+            Start(true);
+            if (replyOut)
+                SendNickSearch(L"王");
+            else
+                Search3(true);
+            HWND window = Dialog();
+            std::thread([&] { deletes ? m_search.reset() : m_search->StopSearch(); }).join();
+            EXPECT_TRUE(::IsWindow(window)) << name << ": the window goes on its own thread";
+            if (replyOut)
+                m_service.AnswerUsers(true, Users(1, 3));
+            Pump();
+            EXPECT_FALSE(::IsWindow(window)) << name;
+            EXPECT_EQ(m_transmit->LiveCommands(), 0u) << name;
+            if (!m_search)
+                m_search = std::make_unique<Search>(m_transmit.get(), &m_client);
+            Start(true);
+            ExpectOutcome(Does::Start, true, name + ", started again");
+        }
+    }
+}
+
+// A StartSearch from another thread makes no window there and changes none here.
+TEST_F(ClientContractTest, StartedFromAnotherThreadDoesNothing) {
+    wintest::Watchdog watchdog(30000);
+    OwnerWindow owner;
+    for (bool open : {true, false}) {
+        const std::string name = open ? "beside the open window" : "owned by the client's window";
+        watchdog.Step(name);
+        if (open) {
+            Start(true);
+            Search3(true);
+        }
+        int madeThere = -1;
+        std::thread([&] {
+            m_search->StartSearch(open ? nullptr : owner.hWnd, false);
+            madeThere = SearchWindows();
+        }).join();
+        Pump();
+        EXPECT_EQ(madeThere, 0) << name;
+        EXPECT_EQ(SearchWindows(), open ? 1 : 0) << name;
+        EXPECT_EQ(m_transmit->LiveCommands(), open ? 1u : 0u) << name;
+        if (open) {
+            EXPECT_EQ(RowCount(ids::ListUser), 3) << name << ": as it was";
+        }
+        Stop();
+    }
+}
+
+// Only the user closing the window makes the next StartSearch start afresh; a window hidden with
+// its minimised owner (and the search then opened from the tray) is shown as it stands.
+TEST_F(ClientContractTest, OnlyTheUserClosingTheWindowStartsItAfresh) {
+    enum class Hide { CloseButton, CaptionClose, OwnerMinimised };
+    const struct {
+        const char* name;
+        Hide hide;
+    } rows[] = {{"Close", Hide::CloseButton}, {"the caption's close", Hide::CaptionClose},
+                {"its owner minimised", Hide::OwnerMinimised}};
+    for (const auto& row : rows) {
+        OwnerWindow owner;
+        Start(true, owner);
+        Search3(true);
+        if (row.hide == Hide::CloseButton) {
+            Click(ids::Close);
+        } else if (row.hide == Hide::CaptionClose) {
+            ::SendMessageW(Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else {
+            // What Windows does on minimising, and Wine leaves undone.
+            ::ShowWindow(owner, SW_MINIMIZE);
+            ::ShowOwnedPopups(owner, FALSE);
+        }
+        Pump();
+        ASSERT_FALSE(::IsWindowVisible(Dialog())) << row.name;
+        Start(false, owner);
+        EXPECT_TRUE(::IsWindowVisible(Dialog())) << row.name;
+        const bool afresh = row.hide != Hide::OwnerMinimised;
+        EXPECT_EQ(Shown(ids::RadioZoneById), afresh) << row.name << ": the zones tab's form";
+        EXPECT_EQ(Shown(ids::ListUser) ? RowCount(ids::ListUser) : 0, afresh ? 0 : 3) << row.name;
+        Stop();
+    }
+}
+
+// No memory for a window: StartSearch reports it and returns, leaving nothing behind and throwing
+// nothing (on 32-bit no exception could cross into the client's frames); the next start works.
+TEST_F(ClientContractTest, StartSearchWithoutMemoryLeavesNothingAndThrowsNothing) {
+    {
+        // The window object and everything larger; what the runtime needs to throw is smaller.
+        FailingAllocations none(1024);
+        ASSERT_TRUE(none.On());
+        EXPECT_NO_THROW(m_search->StartSearch(nullptr, true));
+    }
+    Pump();
+    EXPECT_EQ(SearchWindows(), 0);
+    EXPECT_EQ(m_transmit->LiveCommands(), 0u);
+    Start(true);
+    ExpectOutcome(Does::Start, true, "started with memory");
+}
+
+// A page whose rows cannot be copied for want of memory leaves its list empty, never showing
+// another page under the row numbers of this one (Add and View act on the row's record), and is
+// drawn at the next showing.
+TEST_F(ClientContractTest, AListThatCannotBeFilledShowsNoOtherPage) {
+    Start(true);
+    SearchByNick(L"王", Users(1, 13));
+    {
+        FailingAllocations large(4096);
+        ASSERT_TRUE(large.On());
+        Click(ids::NextPage);
+    }
+    EXPECT_EQ(Text(ids::PageLabel), L"第2页");
+    for (int r = 0; r < RowCount(ids::ListUser); ++r) {
+        SelectRow(r);
+        Click(ids::View);
+        EXPECT_EQ(m_client.calls.back().account, Cell(ids::ListUser, r, 0)) << "row " << r;
+    }
+    Start(true);
+    EXPECT_EQ(FirstColumn(ids::ListUser), (std::vector<std::wstring>{L"acc11", L"acc12", L"acc13"}));
+}
+
+// A client that frees the library that brought Search.dll in while its window is open: the
+// module stays loaded, and the window works on.
+TEST_F(ClientContractTest, FreeingTheModuleUnderItsWindowLeavesItLoaded) {
+    Start(true);
+    HMODULE module = ::GetModuleHandleW(L"Search.dll");
+    for (int i = 0; i < 4; ++i)
+        ::FreeLibrary(module);
+    ASSERT_EQ(::GetModuleHandleW(L"Search.dll"), module);
+    Search3(true);
+    EXPECT_EQ(RowCount(ids::ListUser), 3);
+}
+
+// A plugin of the client's built on the runtime DLLs, loaded after Search.dll (by a client linked
+// -static, too), whose handler throws through the window's frames: the exception is stopped like
+// any handler's, and the runtime's count of exceptions in flight is back where it was.
+TEST_F(ClientContractTest, APluginOnTheRuntimeDllsMayThrow) {
+    HMODULE plugin = ::LoadLibraryW(L"client_plugin.dll");
+    ASSERT_NE(plugin, nullptr);
+    SearchResultHandler* handler = Exported<SearchResultHandler* (*)()>(plugin, "PluginHandler")();
+    const auto uncaught = Exported<int (*)()>(plugin, "PluginUncaughtExceptions");
+    m_search = std::make_unique<Search>(m_transmit.get(), handler);
+    Start(true);
+    for (bool users : {true, false}) {
+        if (Shown(ids::Back))
+            Click(ids::Back);
+        if (!users)
+            ClickTab(1);
+        Search3(users);
+        SelectRow(1);
+        EXPECT_FALSE(Enabled(ids::Add)) << "a lookup that threw said nothing, users " << users;
+        EXPECT_EQ(uncaught(), 0) << "users " << users;
+    }
+    Stop();
 }

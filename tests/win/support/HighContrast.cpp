@@ -1,7 +1,8 @@
 #include "HighContrast.h"
 
+#include "ImportSlot.h"
+
 #include <atomic>
-#include <cstring>
 
 namespace wintest {
 
@@ -16,34 +17,6 @@ BOOL WINAPI AnswerHighContrast(UINT action, UINT param, PVOID pv, UINT winIni) {
     const BOOL ok = g_system.load()(action, param, pv, winIni);
     if (ok && action == SPI_GETHIGHCONTRAST && pv) static_cast<HIGHCONTRASTW*>(pv)->dwFlags |= HCF_HIGHCONTRASTON;
     return ok;
-}
-
-// The module's import address table slot of dll!function, or null.
-void** ImportSlot(HMODULE module, const char* dll, const char* function) {
-    auto* base = reinterpret_cast<BYTE*>(module);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); imports && entry->Name; ++entry) {
-        if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
-        // The lookup table names the functions; the address table beside it holds where they are.
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (entry->OriginalFirstThunk ? entry->OriginalFirstThunk
-                                                                                               : entry->FirstThunk));
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
-                return reinterpret_cast<void**>(&slots->u1.Function);
-        }
-    }
-    return nullptr;
-}
-
-void WriteSlot(void** slot, void* value) {
-    DWORD old = 0;
-    ::VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &old);
-    *slot = value;
-    ::VirtualProtect(slot, sizeof(*slot), old, &old);
 }
 
 // SetSysColors announces the colours itself; the flag is announced as the system does.

@@ -10,3 +10,7 @@
 void KeepUnwindTablesKnown(HINSTANCE hModule);
 // On unload: takes back what KeepUnwindTablesKnown registered.
 void ForgetUnwindTables();
+// Before a call into client code: registers the module's unwind tables with libgcc_s_dw2-1.dll too
+// when that DLL was loaded after the module and does not know them. The module is kept loaded from
+// the first window on, so this registration is never taken back.
+void KeepFramesKnownToRuntimeDll();

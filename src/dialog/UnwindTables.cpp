@@ -13,6 +13,11 @@
 // DLL's own copy of the unwinder's helpers; those size each register from a table that copy fills
 // only when it first unwinds. Until the DLL itself has thrown, the table is empty, and the first
 // client exception caught in the DLL ends the process. One walk of the stack at load fills it.
+//
+// A client linked with -static may load libgcc_s_dw2-1.dll only later, with a library of its own
+// built on the runtime DLLs (a plugin, say). That DLL's unwinder was not there to be told of this
+// DLL's frames at load, and an exception it throws through them ends the process. So before each
+// call into client code the DLL makes sure that, if that DLL is loaded now, it knows them too.
 #include "UnwindTables.h"
 
 #include <unwind.h>
@@ -35,8 +40,13 @@ void* __deregister_frame_info(const void* begin);
 
 namespace {
 // The unwinder's bookkeeping for one module: opaque here, a few pointers there, and this is ample.
+// One for the DLL's own unwinder, one for the runtime DLL's.
 alignas(void*) unsigned char g_object[16 * sizeof(void*)];
+alignas(void*) unsigned char g_runtimeDllObject[16 * sizeof(void*)];
 const void* g_registered = nullptr;
+HINSTANCE g_module = nullptr;
+// Two windows may call into their clients on two threads at once.
+SRWLOCK g_runtimeDllLock = SRWLOCK_INIT;
 
 // The start of the DLL's unwind tables: its .eh_frame section, whose name a PE image keeps cut to
 // eight characters.
@@ -62,6 +72,7 @@ bool FramesKnown() {
 }  // namespace
 
 void KeepUnwindTablesKnown(HINSTANCE hModule) {
+    g_module = hModule;
     if (!FramesKnown()) {
         // The start-up code registered them with another copy.
         if (const void* tables = UnwindTablesOf(hModule)) {
@@ -80,9 +91,34 @@ void ForgetUnwindTables() {
     g_registered = nullptr;
 }
 
+void KeepFramesKnownToRuntimeDll() {
+    if (!g_module)
+        return;
+    HMODULE runtime = ::GetModuleHandleW(L"libgcc_s_dw2-1.dll");
+    if (!runtime)
+        return;
+    using FindFde = const void* (*)(void*, dwarf_eh_bases*);
+    using RegisterFrames = void (*)(const void*, void*);
+    const auto find = reinterpret_cast<FindFde>(reinterpret_cast<void (*)()>(::GetProcAddress(runtime, "_Unwind_Find_FDE")));
+    const auto add = reinterpret_cast<RegisterFrames>(reinterpret_cast<void (*)()>(::GetProcAddress(runtime, "__register_frame_info")));
+    if (!find || !add)
+        return;
+    ::AcquireSRWLockExclusive(&g_runtimeDllLock);
+    // Known already when the DLL was there before this one (its start-up code registered them), or
+    // since an earlier call. A runtime DLL unloaded and loaded again knows nothing, and the record
+    // is free to be used again: the one that held it went with the old DLL.
+    dwarf_eh_bases bases{};
+    if (!find(reinterpret_cast<void*>(&FramesKnown), &bases)) {
+        if (const void* tables = UnwindTablesOf(g_module))
+            add(tables, g_runtimeDllObject);
+    }
+    ::ReleaseSRWLockExclusive(&g_runtimeDllLock);
+}
+
 #else
 
 void KeepUnwindTablesKnown(HINSTANCE) {}
 void ForgetUnwindTables() {}
+void KeepFramesKnownToRuntimeDll() {}
 
 #endif
