@@ -21,7 +21,7 @@ unsigned int* ClientRuntimeCount() {
     HMODULE runtime = ::GetModuleHandleW(L"libstdc++-6.dll");
     if (!runtime)
         return nullptr;
-    const auto get = reinterpret_cast<GetGlobals>(reinterpret_cast<void (*)()>(::GetProcAddress(runtime, "__cxa_get_globals")));
+    const auto get = ExportedFunction<GetGlobals>(runtime, "__cxa_get_globals");
     EhGlobals* globals = get ? get() : nullptr;
     return globals ? &globals->uncaughtExceptions : nullptr;
 }

@@ -99,8 +99,8 @@ void KeepFramesKnownToRuntimeDll() {
         return;
     using FindFde = const void* (*)(void*, dwarf_eh_bases*);
     using RegisterFrames = void (*)(const void*, void*);
-    const auto find = reinterpret_cast<FindFde>(reinterpret_cast<void (*)()>(::GetProcAddress(runtime, "_Unwind_Find_FDE")));
-    const auto add = reinterpret_cast<RegisterFrames>(reinterpret_cast<void (*)()>(::GetProcAddress(runtime, "__register_frame_info")));
+    const auto find = ExportedFunction<FindFde>(runtime, "_Unwind_Find_FDE");
+    const auto add = ExportedFunction<RegisterFrames>(runtime, "__register_frame_info");
     if (!find || !add)
         return;
     ::AcquireSRWLockExclusive(&g_runtimeDllLock);
