@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <exception>
+
 #include <cxxabi.h>
+#include <unwind.h>
 
 #include "UnwindTables.h"
 
@@ -15,35 +19,38 @@ struct EhGlobals {
 };
 using GetGlobals = EhGlobals* (*)();
 
-// This thread's count in the runtime DLL of a client built without -static, or null when no such
-// DLL is loaded. The DLL is looked up each time: a plugin may load it, or unload it, at any time.
-unsigned int* ClientRuntimeCount() {
-    HMODULE runtime = ::GetModuleHandleW(L"libstdc++-6.dll");
-    if (!runtime)
-        return nullptr;
-    const auto get = ExportedFunction<GetGlobals>(runtime, "__cxa_get_globals");
-    EhGlobals* globals = get ? get() : nullptr;
-    return globals ? &globals->uncaughtExceptions : nullptr;
+// The module whose code is at `address`, or null.
+HMODULE ModuleAt(const void* address) {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         static_cast<LPCWSTR>(address), &module);
+    return module;
 }
 
 }  // namespace
 
-CClientCallScope::CClientCallScope() noexcept
-    : m_pModuleCount(&reinterpret_cast<EhGlobals*>(abi::__cxa_get_globals())->uncaughtExceptions),
-      m_nModuleCount(*m_pModuleCount),
-      m_pClientCount(ClientRuntimeCount()) {
-    if (m_pClientCount)
-        m_nClientCount = *m_pClientCount;
-    KeepFramesKnownToRuntimeDll();
-}
+void PrepareForClientCode() noexcept { KeepFramesKnownToRuntimeDll(); }
 
-CClientCallScope::~CClientCallScope() {
-    // Only an exception thrown by another runtime and caught by this one leaves the module's count
-    // changed. Then the client's is put back too, if its runtime is still the one it was: a plugin
-    // may have unloaded it meanwhile.
-    if (*m_pModuleCount == m_nModuleCount)
+void ForgiveForeignException() noexcept {
+    // GCC's runtime keeps the unwinder's record of an exception right before the thrown object,
+    // and the record's clean-up routine is the thrower's runtime's own.
+    const std::exception_ptr current = std::current_exception();
+    void* thrown = nullptr;
+    static_assert(sizeof(current) == sizeof(thrown), "an exception_ptr is the thrown object's address");
+    std::memcpy(&thrown, &current, sizeof(thrown));
+    if (!thrown)
         return;
-    *m_pModuleCount = m_nModuleCount;
-    if (m_pClientCount && m_pClientCount == ClientRuntimeCount())
-        *m_pClientCount = m_nClientCount;
+    const _Unwind_Exception* record = static_cast<const _Unwind_Exception*>(thrown) - 1;
+    constexpr _Unwind_Exception_Class kGnuCxx = 0x474e5543432b2b00ull;  // "GNUCC++\0"; a last byte of 1: dependent
+    if ((record->exception_class & ~_Unwind_Exception_Class{0xff}) != kGnuCxx || !record->exception_cleanup)
+        return;
+    const HMODULE thrower = ModuleAt(reinterpret_cast<const void*>(record->exception_cleanup));
+    if (!thrower || thrower == ModuleAt(reinterpret_cast<const void*>(&ForgiveForeignException)))
+        return;  // thrown and caught by this module: both counts are right
+    ++reinterpret_cast<EhGlobals*>(abi::__cxa_get_globals())->uncaughtExceptions;
+    if (const auto get = ExportedFunction<GetGlobals>(thrower, "__cxa_get_globals")) {
+        EhGlobals* globals = get();
+        if (globals && globals->uncaughtExceptions > 0)
+            --globals->uncaughtExceptions;
+    }
 }

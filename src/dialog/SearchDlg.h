@@ -286,13 +286,12 @@ private:
 template <class Fn>
 bool CSearchDlg::RunAsHandler(Fn fn, const wchar_t* where) {
     ++m_nHandlerDepth;
-    {
-        CClientCallScope edge;
-        try {
-            fn();
-        } catch (...) {
-            ReportStopped(where);
-        }
+    PrepareForClientCode();
+    try {
+        fn();
+    } catch (...) {
+        ForgiveForeignException();
+        ReportStopped(where);
     }
     if (--m_nHandlerDepth == 0 && m_bDisposed) {
         delete this;  // nothing of ours is on the stack any more
@@ -304,13 +303,12 @@ bool CSearchDlg::RunAsHandler(Fn fn, const wchar_t* where) {
 template <class Fn>
 bool CSearchDlg::CallHoldingReplies(Fn fn) {
     m_session.HoldReplies();
-    {
-        CClientCallScope edge;
-        try {
-            fn();
-        } catch (...) {
-            ReportStopped(L"a call into the client");
-        }
+    PrepareForClientCode();
+    try {
+        fn();
+    } catch (...) {
+        ForgiveForeignException();
+        ReportStopped(L"a call into the client");
     }
     m_session.ReleaseReplies();
     if (!GetSafeHwnd())

@@ -18,10 +18,15 @@
 // built on the runtime DLLs (a plugin, say). That DLL's unwinder was not there to be told of this
 // DLL's frames at load, and an exception it throws through them ends the process. So before each
 // call into client code the DLL makes sure that, if that DLL is loaded now, it knows them too.
+// Looking a DLL up by name can cost a millisecond under Wine when it is not loaded, so the look-up
+// is made again only after the loader reported that DLL loaded or unloaded.
 #include "UnwindTables.h"
+
+#include <winternl.h>
 
 #include <unwind.h>
 
+#include <atomic>
 #include <cstring>
 
 #if defined(__i386__) && !defined(__SEH__) && !defined(__USING_SJLJ_EXCEPTIONS__)
@@ -47,6 +52,29 @@ const void* g_registered = nullptr;
 HINSTANCE g_module = nullptr;
 // Two windows may call into their clients on two threads at once.
 SRWLOCK g_runtimeDllLock = SRWLOCK_INIT;
+constexpr wchar_t kRuntimeDll[] = L"libgcc_s_dw2-1.dll";
+
+// The loader's reports of DLLs loaded and unloaded (ntdll's LdrRegisterDllNotification).
+struct DllNotification {
+    ULONG flags;
+    const UNICODE_STRING* fullName;
+    const UNICODE_STRING* baseName;
+    void* base;
+    ULONG size;
+};
+using DllNotified = void(CALLBACK*)(ULONG reason, const DllNotification* data, void* context);
+using RegisterDllNotification = LONG(NTAPI*)(ULONG flags, DllNotified callback, void* context, void** cookie);
+using UnregisterDllNotification = LONG(NTAPI*)(void* cookie);
+void* g_notificationCookie = nullptr;
+// True until the runtime DLL has been looked for since it last came or went.
+std::atomic<bool> g_lookForRuntimeDll{true};
+
+// Under the loader's lock: nothing here may load anything.
+void CALLBACK OnDllNotified(ULONG, const DllNotification* data, void*) {
+    const UNICODE_STRING* name = data ? data->baseName : nullptr;
+    if (name && ::CompareStringOrdinal(name->Buffer, name->Length / sizeof(wchar_t), kRuntimeDll, -1, TRUE) == CSTR_EQUAL)
+        g_lookForRuntimeDll = true;
+}
 
 // The start of the DLL's unwind tables: its .eh_frame section, whose name a PE image keeps cut to
 // eight characters.
@@ -73,6 +101,12 @@ bool FramesKnown() {
 
 void KeepUnwindTablesKnown(HINSTANCE hModule) {
     g_module = hModule;
+    // Without the loader's reports (they are there since Windows Vista), the DLL is looked for
+    // before every call into client code.
+    const auto watch = ExportedFunction<RegisterDllNotification>(::GetModuleHandleW(L"ntdll.dll"),
+                                                                 "LdrRegisterDllNotification");
+    if (!watch || watch(0, &OnDllNotified, nullptr, &g_notificationCookie) != 0)
+        g_notificationCookie = nullptr;
     if (!FramesKnown()) {
         // The start-up code registered them with another copy.
         if (const void* tables = UnwindTablesOf(hModule)) {
@@ -86,15 +120,22 @@ void KeepUnwindTablesKnown(HINSTANCE hModule) {
 }
 
 void ForgetUnwindTables() {
+    if (g_notificationCookie) {
+        const auto unwatch = ExportedFunction<UnregisterDllNotification>(::GetModuleHandleW(L"ntdll.dll"),
+                                                                         "LdrUnregisterDllNotification");
+        if (unwatch)
+            unwatch(g_notificationCookie);
+        g_notificationCookie = nullptr;
+    }
     if (g_registered)
         __deregister_frame_info(g_registered);
     g_registered = nullptr;
 }
 
 void KeepFramesKnownToRuntimeDll() {
-    if (!g_module)
+    if (!g_module || (g_notificationCookie && !g_lookForRuntimeDll.exchange(false)))
         return;
-    HMODULE runtime = ::GetModuleHandleW(L"libgcc_s_dw2-1.dll");
+    HMODULE runtime = ::GetModuleHandleW(kRuntimeDll);
     if (!runtime)
         return;
     using FindFde = const void* (*)(void*, dwarf_eh_bases*);

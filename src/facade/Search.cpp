@@ -67,7 +67,7 @@ void Search::StartSearch(HWND hParent, bool bUserTab) {
     // Whatever fails from here (an allocation, as a rule; the client's protocol library refusing a
     // command) leaves no window and no command behind, and nothing is thrown at the client: on
     // 32-bit no exception could cross into its frames.
-    CClientCallScope edge;
+    PrepareForClientCode();
     try {
         if (!pDlg) {
             pDlg = new CSearchDlg(m_pTransmit, m_pResultHandler, OwnerOf(hParent));
@@ -93,6 +93,7 @@ void Search::StartSearch(HWND hParent, bool bUserTab) {
         else
             pDlg->ShowWindow(SW_SHOW);
     } catch (...) {
+        ForgiveForeignException();
         StopSearch();
         ::OutputDebugStringW(L"search window: StartSearch failed (out of memory, as a rule); "
                              L"no window was left and nothing was thrown\n");

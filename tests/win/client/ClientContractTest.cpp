@@ -459,6 +459,7 @@ TEST_F(ClientContractTest, FreeingTheModuleUnderItsWindowLeavesItLoaded) {
 // -static, too), whose handler throws through the window's frames: the exception is stopped like
 // any handler's, and the runtime's count of exceptions in flight is back where it was.
 TEST_F(ClientContractTest, APluginOnTheRuntimeDllsMayThrow) {
+    Start(true);  // the window has called its client before the plugin comes
     HMODULE plugin = ::LoadLibraryW(L"client_plugin.dll");
     ASSERT_NE(plugin, nullptr);
     SearchResultHandler* handler = Exported<SearchResultHandler* (*)()>(plugin, "PluginHandler")();
