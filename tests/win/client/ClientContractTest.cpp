@@ -90,12 +90,11 @@ class FailingAllocations {
 public:
     explicit FailingAllocations(std::size_t minBytes)
         : m_slot(wintest::ImportSlot(::GetModuleHandleW(L"Search.dll"), "msvcrt.dll", "malloc")) {
-        if (!m_slot)
-            return;
-        s_malloc = reinterpret_cast<Malloc>(*m_slot);
+        s_malloc = m_slot ? reinterpret_cast<Malloc>(*m_slot) : nullptr;
         s_minBytes = minBytes;
         s_thread = ::GetCurrentThreadId();
-        wintest::WriteSlot(m_slot, reinterpret_cast<void*>(&Fail));
+        if (m_slot)
+            wintest::WriteSlot(m_slot, reinterpret_cast<void*>(&Fail));
     }
     ~FailingAllocations() {
         if (m_slot)
@@ -292,124 +291,98 @@ TEST_F(ClientContractTest, ABatchTooLargeToCopyFailsItsQuery) {
     EXPECT_EQ(RowCount(ids::ListUser), 3);
 }
 
-// A client's network thread that stops the search, or deletes its Search, when the connection
-// drops, while the window's thread waits for it (joining it). The call returns at once; the window
-// and its command go on the window's own thread, with a reply on its way or without; and the
-// Search opens a new window afterwards.
-TEST_F(ClientContractTest, StoppedFromAnotherThread) {
-    wintest::Watchdog watchdog(30000);
-    for (bool deletes : {false, true}) {
-        for (bool replyOut : {false, true}) {
-            const std::string name = std::string(deletes ? "deleted" : "stopped") + (replyOut ? ", reply out" : "");
-            watchdog.Step(name);
-            if (!m_search)
-                m_search = std::make_unique<Search>(m_transmit.get(), &m_client);
-            Start(true);
-            if (replyOut)
-                SendNickSearch(L"王");
-            else
-                Search3(true);
-            HWND window = Dialog();
-            std::thread([&] { deletes ? m_search.reset() : m_search->StopSearch(); }).join();
-            EXPECT_TRUE(::IsWindow(window)) << name << ": the window goes on its own thread";
-            if (replyOut)
-                m_service.AnswerUsers(true, Users(1, 3));
-            Pump();
-            EXPECT_FALSE(::IsWindow(window)) << name;
-            EXPECT_EQ(m_transmit->LiveCommands(), 0u) << name;
-            if (!m_search)
-                m_search = std::make_unique<Search>(m_transmit.get(), &m_client);
-            Start(true);
-            ExpectOutcome(Does::Start, true, name + ", started again");
-        }
-    }
-}
-
-// A StartSearch from another thread makes no window there and changes none here.
-TEST_F(ClientContractTest, StartedFromAnotherThreadDoesNothing) {
+// A thread other than the window's (a network thread, when the connection drops) that stops the
+// search, deletes its Search or starts it, while the window's thread waits for it. The call returns
+// at once; a stop takes the window and its command on the window's own thread, a reply on its way
+// or not, and the Search opens a new window afterwards; a start makes no window there and changes
+// none here.
+TEST_F(ClientContractTest, CalledFromAnotherThread) {
+    enum Call { Stop, StopWithReplyOut, Delete, StartBesideTheWindow, StartOwnedByTheClient };
+    const char* const names[] = {"stop", "stop, a reply out", "delete", "start beside the window", "start owned"};
     wintest::Watchdog watchdog(30000);
     OwnerWindow owner;
-    for (bool open : {true, false}) {
-        const std::string name = open ? "beside the open window" : "owned by the client's window";
+    for (Call call : {Stop, StopWithReplyOut, Delete, StartBesideTheWindow, StartOwnedByTheClient}) {
+        const std::string name = names[call];
         watchdog.Step(name);
-        if (open) {
+        const bool open = call != StartOwnedByTheClient, stops = call <= Delete;
+        if (open)
             Start(true);
+        if (call == StopWithReplyOut)
+            SendNickSearch(L"王");
+        else if (open)
             Search3(true);
-        }
         int madeThere = -1;
         std::thread([&] {
-            m_search->StartSearch(open ? nullptr : owner.hWnd, false);
+            if (call == Delete)
+                m_search.reset();
+            else if (stops)
+                m_search->StopSearch();
+            else
+                m_search->StartSearch(call == StartOwnedByTheClient ? owner.hWnd : nullptr, false);
             madeThere = SearchWindows();
         }).join();
-        Pump();
         EXPECT_EQ(madeThere, 0) << name;
-        EXPECT_EQ(SearchWindows(), open ? 1 : 0) << name;
-        EXPECT_EQ(m_transmit->LiveCommands(), open ? 1u : 0u) << name;
-        if (open) {
+        EXPECT_EQ(SearchWindows(), open ? 1 : 0) << name << ": a stop takes the window on its own thread";
+        if (call == StopWithReplyOut)
+            m_service.AnswerUsers(true, Users(1, 3));
+        Pump();
+        EXPECT_EQ(SearchWindows(), open && !stops ? 1 : 0) << name;
+        EXPECT_EQ(m_transmit->LiveCommands(), open && !stops ? 1u : 0u) << name;
+        if (call == StartBesideTheWindow) {
             EXPECT_EQ(RowCount(ids::ListUser), 3) << name << ": as it was";
         }
-        Stop();
+        if (!m_search)
+            m_search = std::make_unique<Search>(m_transmit.get(), &m_client);
+        Start(true);
+        ExpectOutcome(Does::Start, true, name + ", then started");
     }
 }
 
 // Only the user closing the window makes the next StartSearch start afresh; a window hidden with
 // its minimised owner (and the search then opened from the tray) is shown as it stands.
 TEST_F(ClientContractTest, OnlyTheUserClosingTheWindowStartsItAfresh) {
-    enum class Hide { CloseButton, CaptionClose, OwnerMinimised };
-    const struct {
-        const char* name;
-        Hide hide;
-    } rows[] = {{"Close", Hide::CloseButton}, {"the caption's close", Hide::CaptionClose},
-                {"its owner minimised", Hide::OwnerMinimised}};
-    for (const auto& row : rows) {
+    enum Hide { CloseButton, CaptionClose, OwnerMinimised };
+    const char* const names[] = {"Close", "the caption's close", "its owner minimised"};
+    for (Hide hide : {CloseButton, CaptionClose, OwnerMinimised}) {
         OwnerWindow owner;
         Start(true, owner);
         Search3(true);
-        if (row.hide == Hide::CloseButton) {
+        if (hide == CloseButton)
             Click(ids::Close);
-        } else if (row.hide == Hide::CaptionClose) {
+        if (hide == CaptionClose)
             ::SendMessageW(Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        } else {
-            // What Windows does on minimising, and Wine leaves undone.
+        if (hide == OwnerMinimised) {
             ::ShowWindow(owner, SW_MINIMIZE);
-            ::ShowOwnedPopups(owner, FALSE);
+            ::ShowOwnedPopups(owner, FALSE);  // what Windows does on minimising, and Wine leaves undone
         }
         Pump();
-        ASSERT_FALSE(::IsWindowVisible(Dialog())) << row.name;
+        ASSERT_FALSE(::IsWindowVisible(Dialog())) << names[hide];
         Start(false, owner);
-        EXPECT_TRUE(::IsWindowVisible(Dialog())) << row.name;
-        const bool afresh = row.hide != Hide::OwnerMinimised;
-        EXPECT_EQ(Shown(ids::RadioZoneById), afresh) << row.name << ": the zones tab's form";
-        EXPECT_EQ(Shown(ids::ListUser) ? RowCount(ids::ListUser) : 0, afresh ? 0 : 3) << row.name;
+        EXPECT_TRUE(::IsWindowVisible(Dialog())) << names[hide];
+        const bool afresh = hide != OwnerMinimised;
+        EXPECT_EQ(Shown(ids::RadioZoneById), afresh) << names[hide] << ": the zones tab's form";
+        EXPECT_EQ(Shown(ids::ListUser) ? RowCount(ids::ListUser) : 0, afresh ? 0 : 3) << names[hide];
         Stop();
     }
 }
 
-// No memory for a window: StartSearch reports it and returns, leaving nothing behind and throwing
-// nothing (on 32-bit no exception could cross into the client's frames); the next start works.
-TEST_F(ClientContractTest, StartSearchWithoutMemoryLeavesNothingAndThrowsNothing) {
+// No memory. For a window: StartSearch returns, leaving nothing behind and throwing nothing (on
+// 32-bit no exception could cross into the client's frames). For a page's rows: its list is left
+// empty, never showing another page under this one's row numbers (Add and View act on the row's
+// record), and is drawn at the next showing.
+TEST_F(ClientContractTest, WithoutMemoryNothingIsLeftOrThrownOrMisread) {
     {
-        // The window object and everything larger; what the runtime needs to throw is smaller.
-        FailingAllocations none(1024);
-        ASSERT_TRUE(none.On());
+        FailingAllocations windowObject(1024);  // what the runtime needs to throw is smaller
+        ASSERT_TRUE(windowObject.On());
         EXPECT_NO_THROW(m_search->StartSearch(nullptr, true));
     }
     Pump();
     EXPECT_EQ(SearchWindows(), 0);
     EXPECT_EQ(m_transmit->LiveCommands(), 0u);
     Start(true);
-    ExpectOutcome(Does::Start, true, "started with memory");
-}
-
-// A page whose rows cannot be copied for want of memory leaves its list empty, never showing
-// another page under the row numbers of this one (Add and View act on the row's record), and is
-// drawn at the next showing.
-TEST_F(ClientContractTest, AListThatCannotBeFilledShowsNoOtherPage) {
-    Start(true);
     SearchByNick(L"王", Users(1, 13));
     {
-        FailingAllocations large(4096);
-        ASSERT_TRUE(large.On());
+        FailingAllocations rows(4096);
         Click(ids::NextPage);
     }
     EXPECT_EQ(Text(ids::PageLabel), L"第2页");
