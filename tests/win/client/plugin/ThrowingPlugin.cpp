@@ -14,7 +14,7 @@ public:
     void ViewZoneInfo(std::uint64_t) override {}
     std::vector<std::wstring> GetIndustryList() override { return {}; }
     bool IsFriend(std::uint64_t) override { throw std::runtime_error("the plugin's friend list is not loaded"); }
-    bool IsZoneMember(std::uint64_t) override { throw std::runtime_error("the plugin's zone list is not loaded"); }
+    bool IsZoneMember(std::uint64_t) override { return false; }
 };
 }  // namespace
 
