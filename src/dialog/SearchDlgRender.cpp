@@ -1,8 +1,8 @@
 // Drawing the session's view: the controls each view shows, enables and captions, the forms, the
 // rows of both lists and where the keyboard starts.
-#include <new>
-
 #include "SearchDlg.h"
+
+#include <new>
 
 CListCtrl& CSearchDlg::ListOf(SearchTab tab) { return tab == SearchTab::Users ? m_listUser : m_listZone; }
 
