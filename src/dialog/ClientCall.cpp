@@ -8,25 +8,16 @@
 #include <cxxabi.h>
 #include <unwind.h>
 
+#include "ModuleLookup.h"
 #include "UnwindTables.h"
 
 namespace {
-
 // The C++ ABI's per-thread exception globals, as GCC's runtime lays them out (unwind-cxx.h).
 struct EhGlobals {
     void* caughtExceptions;
     unsigned int uncaughtExceptions;
 };
 using GetGlobals = EhGlobals* (*)();
-
-// The module whose code is at `address`, or null.
-HMODULE ModuleAt(const void* address) {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         static_cast<LPCWSTR>(address), &module);
-    return module;
-}
-
 }  // namespace
 
 void PrepareForClientCode() noexcept { KeepFramesKnownToRuntimeDll(); }

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "ModuleLookup.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CSearchDlg, CCommonSkinDialog)
@@ -63,25 +64,18 @@ namespace {
 // Another thread's Dispose, handed to the window's thread.
 constexpr UINT WM_SEARCH_DISPOSE = WM_USER + 1;
 constexpr wchar_t kStopBoxClass[] = L"SearchDlgStopBox";
-
-HINSTANCE ThisModule() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&kStopBoxClass), &module);
-    return module;
-}
 }  // namespace
 
 HWND CSearchDlg::CreateStopBox() {
     static const bool registered = [] {
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = &CSearchDlg::StopBoxProc;
-        windowClass.hInstance = ThisModule();
+        windowClass.hInstance = ModuleAt(kStopBoxClass);
         windowClass.lpszClassName = kStopBoxClass;
         return ::RegisterClassW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     }();
     HWND hWnd = registered ? ::CreateWindowExW(0, kStopBoxClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                               ThisModule(), nullptr)
+                                               ModuleAt(kStopBoxClass), nullptr)
                            : nullptr;
     if (!hWnd)
         throw std::bad_alloc();

@@ -29,6 +29,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "ModuleLookup.h"
+
 #if defined(__i386__) && !defined(__SEH__) && !defined(__USING_SJLJ_EXCEPTIONS__)
 
 extern "C" {
@@ -72,7 +74,8 @@ std::atomic<bool> g_lookForRuntimeDll{true};
 // Under the loader's lock: nothing here may load anything.
 void CALLBACK OnDllNotified(ULONG, const DllNotification* data, void*) {
     const UNICODE_STRING* name = data ? data->baseName : nullptr;
-    if (name && ::CompareStringOrdinal(name->Buffer, name->Length / sizeof(wchar_t), kRuntimeDll, -1, TRUE) == CSTR_EQUAL)
+    const int length = name ? name->Length / sizeof(wchar_t) : 0;
+    if (name && ::CompareStringOrdinal(name->Buffer, length, kRuntimeDll, -1, TRUE) == CSTR_EQUAL)
         g_lookForRuntimeDll = true;
 }
 

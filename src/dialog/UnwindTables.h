@@ -14,9 +14,3 @@ void ForgetUnwindTables();
 // when that DLL was loaded after the module and does not know them. The module is kept loaded from
 // the first window on, so this registration is never taken back.
 void KeepFramesKnownToRuntimeDll();
-
-// dll!name as a function of type Fn, or null.
-template <class Fn>
-Fn ExportedFunction(HMODULE dll, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(dll, name)));
-}
