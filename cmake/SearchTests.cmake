@@ -12,7 +12,23 @@ search_slow_cases(reliability soak "SoakTest.*")
 # The window tests again at 120, 144 and 192 DPI, each run a program of its own (DpiTest.cpp).
 search_slow_cases(window dpi "SearchWindowDpi.*")
 # The demo's scripted tour, with its pictures.
-set(SEARCH_SLOW_SUITES tour)
+set(SEARCH_SLOW_SUITES tour tour_classic)
+
+# Every Windows test program plays a modern client, themed: its thread runs in a common-controls 6
+# activation context. The cases that judge how the window looks run again as an older, classic
+# client (SEARCH_CLIENT_LOOK=classic: no such context, and cmake/wine-run turns the desktop's
+# visual style off for the run), each set as a CTest entry of its own, <suite>_<part>_tests.
+#   search_classic_cases(<suite> <part> <gtest filter> [SLOW]) before the suite's search_add_test_dir.
+function(search_classic_cases suite part filter)
+  set(_slow "")
+  if("SLOW" IN_LIST ARGN)
+    set(_slow slow)
+  endif()
+  set_property(GLOBAL APPEND PROPERTY SEARCH_CLASSIC_PARTS_${suite} "${part}=${_slow}=${filter}")
+endfunction()
+set(SEARCH_LOOK_CASES "SearchWindowLook.*:SearchWindowTest.HighContrastSchemeDrawsTheWindowInTheSystemColoursOnly")
+search_classic_cases(window classic "${SEARCH_LOOK_CASES}")
+search_classic_cases(window classic_dpi "SearchWindowDpi.*" SLOW)
 
 # search_add_test_dir(<name> <folder> [LIBS <targets...>] [SOURCES <extra files...>]): one
 # GoogleTest executable <name>_tests from every .cpp (and, for Windows, .rc) in <folder>,
@@ -28,6 +44,11 @@ function(search_add_test_dir name folder)
     file(GLOB _resources CONFIGURE_DEPENDS ${folder}/*.rc)
     list(APPEND _sources ${_resources})
   endif()
+  if(WIN32)
+    set(_look ${PROJECT_SOURCE_DIR}/tests/win/support/look)
+    list(APPEND _sources ${_look}/ThemedClient.cpp ${_look}/ThemedClient.rc)
+    set_source_files_properties(${_look}/ThemedClient.cpp PROPERTIES INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}/driver)
+  endif()
   add_executable(${name}_tests ${_sources} ${ARG_SOURCES})
   target_link_libraries(${name}_tests PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
   target_include_directories(${name}_tests PRIVATE ${folder} ${PROJECT_SOURCE_DIR}/tests/support)
@@ -41,6 +62,16 @@ function(search_add_test_dir name folder)
                          --gtest_filter=${CMAKE_MATCH_2})
     set_property(TEST ${name}_${CMAKE_MATCH_1}_tests APPEND PROPERTY LABELS slow)
     string(APPEND _slow ":${CMAKE_MATCH_2}")
+  endforeach()
+  get_property(_parts GLOBAL PROPERTY SEARCH_CLASSIC_PARTS_${name})
+  foreach(_part IN LISTS _parts)
+    string(REGEX MATCH "^([^=]*)=([^=]*)=(.*)$" _ "${_part}")
+    search_register_test(${name}_${CMAKE_MATCH_1}_tests COMMAND ${name}_tests
+                         --gtest_filter=${CMAKE_MATCH_3})
+    set_property(TEST ${name}_${CMAKE_MATCH_1}_tests APPEND PROPERTY ENVIRONMENT SEARCH_CLIENT_LOOK=classic)
+    if(CMAKE_MATCH_2)
+      set_property(TEST ${name}_${CMAKE_MATCH_1}_tests APPEND PROPERTY LABELS slow)
+    endif()
   endforeach()
   if(_slow)
     # A leading minus: every case but the slow ones.

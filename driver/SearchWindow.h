@@ -27,6 +27,9 @@ inline const std::vector<int> kUserFormLabels = {search_ids::StaticCriteria, sea
                                                  search_ids::RadioNick, search_ids::RadioAccount};
 inline const std::vector<int> kZoneFormLabels = {search_ids::StaticCriteria, search_ids::RadioZoneById,
                                                  search_ids::RadioZoneByName, search_ids::StaticIndustry};
+// The pager under a result list, on the tab page too: its label and its buttons.
+inline const std::vector<int> kPager = {search_ids::PageLabel, search_ids::View, search_ids::PrevPage,
+                                        search_ids::NextPage};
 
 // This thread's search window, or null.
 inline HWND FindSearchWindow() { return FindThreadWindow(kSearchWindowCaption); }

@@ -1,11 +1,14 @@
 #include "WindowLook.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <map>
 
+#include "SearchWindow.h"
 #include "WindowPicture.h"
 
 namespace windriver {
@@ -16,6 +19,54 @@ std::string Hex(std::uint32_t rgb) {
     char text[8];
     std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
     return text;
+}
+
+bool IsPushButton(HWND control) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(control, name, 16);
+    const LONG_PTR kind = ::GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+    return _wcsicmp(name, L"Button") == 0 && (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON);
+}
+
+// The four corners (left top, right top, left bottom, right bottom) of what the visual style of a
+// push button draws for it, as it is now, over `background`. A style's button is rounded off and
+// shades its corners into what lies under them, so these are what the corners must show when the
+// button stands on that colour.
+std::vector<std::uint32_t> ThemedButtonCorners(HWND button, std::uint32_t background) {
+    RECT rc = {};
+    ::GetClientRect(button, &rc);
+    const LRESULT state = ::SendMessageW(button, BM_GETSTATE, 0, 0);
+    const int part = !::IsWindowEnabled(button) ? PBS_DISABLED
+                     : (state & BST_PUSHED)     ? PBS_PRESSED
+                     : (state & BST_HOT)        ? PBS_HOT
+                     : (state & BST_FOCUS)      ? PBS_DEFAULTED
+                                                : PBS_NORMAL;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = rc.right;
+    info.bmiHeader.biHeight = -rc.bottom;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC hdc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<std::uint32_t> corners;
+    if (bitmap && bits) {
+        HGDIOBJ old = ::SelectObject(hdc, bitmap);
+        HBRUSH brush = ::CreateSolidBrush(RGB(background >> 16, (background >> 8) & 0xFF, background & 0xFF));
+        ::FillRect(hdc, &rc, brush);
+        ::DeleteObject(brush);
+        ::DrawThemeBackground(::GetWindowTheme(button), hdc, BP_PUSHBUTTON, part, &rc, nullptr);
+        ::GdiFlush();
+        const auto* pixels = static_cast<const std::uint32_t*>(bits);
+        for (const POINT corner : {POINT{0, 0}, POINT{rc.right - 1, 0}, POINT{0, rc.bottom - 1},
+                                   POINT{rc.right - 1, rc.bottom - 1}})
+            corners.push_back(pixels[corner.y * rc.right + corner.x] & 0xFFFFFF);
+        ::SelectObject(hdc, old);
+    }
+    if (bitmap) ::DeleteObject(bitmap);
+    ::DeleteDC(hdc);
+    return corners;
 }
 
 }  // namespace
@@ -31,8 +82,25 @@ Result LabelsSitOnTheirBackground(HWND window, const std::vector<int>& labelIds)
             continue;
         }
         const RECT area = RectIn(label, window, false);
-        const std::uint32_t inside = CommonestColour(picture, area);
         const std::uint32_t around = CommonestColourAround(picture, area, 3);
+        if (IsPushButton(label)) {
+            // A classic button's frame runs to its corners; a visual style's rounds them off, and
+            // what shows there is what the button stands on.
+            if (!::GetWindowTheme(label)) continue;
+            const std::vector<std::uint32_t> expected = ThemedButtonCorners(label, around);
+            const POINT corners[] = {{area.left, area.top}, {area.right - 1, area.top},
+                                     {area.left, area.bottom - 1}, {area.right - 1, area.bottom - 1}};
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                const std::uint32_t shown = picture.At(corners[i].x, corners[i].y);
+                if (shown != expected[i]) {
+                    faults += " button " + std::to_string(id) + " (\"" + Utf8(WindowText(label)) + "\") has a corner of " +
+                              Hex(shown) + " where it would be " + Hex(expected[i]) + " on " + Hex(around) + ";";
+                    break;
+                }
+            }
+            continue;
+        }
+        const std::uint32_t inside = CommonestColour(picture, area);
         if (inside != around)
             faults += " control " + std::to_string(id) + " (\"" + Utf8(WindowText(label)) + "\") paints " +
                       Hex(inside) + " on " + Hex(around) + ";";
@@ -86,6 +154,21 @@ Result DrawnOnlyIn(HWND window, const std::vector<std::uint32_t>& colours) {
         faults += " " + Hex(colour) + " (" + std::to_string(seen.first) + " pixels, the first at " +
                   std::to_string(seen.second.x) + "," + std::to_string(seen.second.y) + ");";
     return Result::Check(faults.empty(), "drawn in other colours:" + faults);
+}
+
+Result ClientLookIs(HWND window, bool themed) {
+    HWND find = FindControl(window, search_ids::Find);
+    HWND radio = FindControl(window, search_ids::RadioCompany);
+    HWND tab = FindControl(window, search_ids::Tab);
+    if (!find || !radio || !tab) return Result::Failed("the window has no Find, company radio or tab control");
+    if (!themed)
+        return Result::Check(!::GetWindowTheme(tab), "a classic client, but a visual style draws the tab control");
+    std::string faults;
+    if (!::IsThemeActive()) faults += " the desktop has no visual style;";
+    if (!::IsAppThemed()) faults += " the program is not themed;";
+    if (!::GetWindowTheme(find)) faults += " Find is classic;";
+    if (!::GetWindowTheme(radio)) faults += " the company radio is classic;";
+    return Result::Check(faults.empty(), "a themed client, but" + faults);
 }
 
 RECT ListCellRect(HWND list, int row, int column) {

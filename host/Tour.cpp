@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ClientLook.h"
 #include "MessageBoxWatcher.h"
 #include "SearchWindow.h"
 #include "WindowDriver.h"
@@ -267,6 +268,8 @@ void Tour::UsersForm() {
     CheckShown(ctl::ListUser, false, "user list");
     CheckShown(ctl::PageLabel, false, "page label");
     CheckText(ctl::Close, L"关闭", "Close");
+    Check(windriver::ClientLookIs(Window(), !windriver::ClassicClient()),
+          windriver::ClassicClient() ? "drawn classic, as the client is" : "drawn by the visual style, as the client is");
     Check(windriver::LabelsSitOnTheirBackground(Window(), windriver::kUserFormLabels), "labels drawn on the page");
 }
 
@@ -302,7 +305,7 @@ void Tour::NickSearch() {
     HWND list = Control(ctl::ListUser);
     Check(windriver::TextIsCrisp(Window(), list, windriver::ListCellRect(list, 0, 0)),
           "the account \"" + Utf8(m_search.Cell(ctl::ListUser, 0, 0)) + "\" drawn black and sharp");
-    Check(windriver::LabelsSitOnTheirBackground(Window(), {ctl::PageLabel}), "page label drawn on the page");
+    Check(windriver::LabelsSitOnTheirBackground(Window(), windriver::kPager), "the pager drawn on the page");
 }
 
 void Tour::NextPageFromCache() {

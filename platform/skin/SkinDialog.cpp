@@ -45,8 +45,10 @@ const AFX_MSGMAP* CSkinDialog::GetMessageMap() const { return GetThisMessageMap(
 LRESULT CSkinDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     CSkinDialogScope scope(this);
     switch (message) {
-    case WM_CTLCOLORSTATIC: {
-        // The message map has the first word; a label nobody else colours gets its page.
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        // The message map has the first word; a label nobody else colours gets its page, and so
+        // does a push button drawn by a visual style, in the corners it rounds off.
         LRESULT result = 0;
         if (DispatchMessageMap(message, wParam, lParam, &result)) return result;
         HDC hdc = reinterpret_cast<HDC>(wParam);
@@ -74,8 +76,9 @@ bool HasClass(HWND hWnd, const wchar_t* name) {
     return _wcsicmp(actual, name) == 0;
 }
 
-// Static texts and the buttons that ask for WM_CTLCOLORSTATIC (radio buttons, check boxes, group
-// boxes). A disabled or read-only edit asks too, and must keep the dialog's grey.
+// Static texts and buttons: those that ask for WM_CTLCOLORSTATIC (radio buttons, check boxes, group
+// boxes), and push buttons, which ask for WM_CTLCOLORBTN. A disabled or read-only edit asks too,
+// and must keep the dialog's grey.
 bool IsLabel(HWND hWnd) { return HasClass(hWnd, L"Static") || HasClass(hWnd, L"Button"); }
 
 struct TabSearch {

@@ -114,23 +114,21 @@ void CSearchDlg::FollowContrastScheme() {
             list.SendMessage(LVM_SETTEXTBKCOLOR, 0, colours.textBackground);
         }
     }
-    // A visual style draws the tab control's body and items, and the lists' headings, in colours
-    // of its own, as a skin does; without one these controls draw with the system's. Windows
-    // itself drops visual styles under a high-contrast scheme, not every system does. L" "
-    // matches no style (an empty string does not work everywhere); null gives the style back.
+    // A visual style draws every control it knows in colours of its own, as a skin does: in a
+    // client with common-controls 6 the buttons, radio marks, edit borders and the combo box too,
+    // besides the tab control and the lists' headings. Without one they draw with the system's.
+    // Windows itself drops visual styles under a high-contrast scheme, not every system does,
+    // and not always for every control. L" " matches no style (an empty string does not work
+    // everywhere); null gives the style back.
     if (on != m_bHighContrast) {
         // A window opened under the scheme: the common controls may still hold the colours of
         // before it, when no window of theirs was there to hear of the change.
         PassSysColorChange();
-        const HWND styled[] = {
-            m_tab.GetSafeHwnd(),
-            m_listUser.GetSafeHwnd(),
-            reinterpret_cast<HWND>(m_listUser.SendMessage(LVM_GETHEADER)),
-            m_listZone.GetSafeHwnd(),
-            reinterpret_cast<HWND>(m_listZone.SendMessage(LVM_GETHEADER)),
-        };
-        for (HWND hWnd : styled)
-            ::SetWindowTheme(hWnd, on ? L" " : nullptr, on ? L" " : nullptr);
+        const auto style = [on](HWND hWnd) { ::SetWindowTheme(hWnd, on ? L" " : nullptr, on ? L" " : nullptr); };
+        for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+            style(hChild);
+        style(reinterpret_cast<HWND>(m_listUser.SendMessage(LVM_GETHEADER)));
+        style(reinterpret_cast<HWND>(m_listZone.SendMessage(LVM_GETHEADER)));
     }
     m_bHighContrast = on;
     DrawSeparatorForScheme();

@@ -32,7 +32,7 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // A picture of a tab control as a pattern brush, for the labels that lie on its page.
+    // A picture of a tab control as a pattern brush, for the labels and buttons that lie on its page.
     class CTabPageBrush {
     public:
         CTabPageBrush() = default;

@@ -1,12 +1,17 @@
 // The window as a person sees it, measured on its picture on screen: labels drawn on the page
 // they sit on, Latin text black and sharp beside the Chinese, and every caption whole. These run
-// at the test desktop's DPI, and again at others (DpiTest.cpp).
+// at the test desktop's DPI, and again at others (DpiTest.cpp), each in a themed client and in a
+// classic one (cmake/SearchTests.cmake).
 #include <algorithm>
 #include <cstdint>
 
+#include "ClientLook.h"
 #include "DesktopDpi.h"
 #include "SearchWindowFixture.h"
 #include "WindowLook.h"
+
+// The cases that judge the look, apart from the rest so that a classic client's run can name them.
+using SearchWindowLook = SearchWindowTest;
 
 namespace {
 
@@ -134,17 +139,18 @@ BOOL CALLBACK CheckCaption(HWND control, LPARAM param) {
 
 }  // namespace
 
-TEST_F(SearchWindowTest, WindowIsDrawnAtTheDesktopDpi) {
+TEST_F(SearchWindowLook, WindowIsDrawnAtTheDesktopDpiInTheClientsLook) {
     Start(true);
     // 96 on the test desktop; another when a DPI test started this program on another desktop.
     const UINT requested = wintest::RequestedDesktopDpi();
     EXPECT_EQ(windriver::WindowDpi(Dialog()), requested ? requested : 96u);
+    EXPECT_TRUE(Holds(windriver::ClientLookIs(Dialog(), !windriver::ClassicClient())));
 }
 
 // On a Chinese desktop the template's dialog face, the dialog's own Song face and the title bars
 // are one Song face; a dialog face that falls to some other font draws its small Chinese text from
 // that font's coarse bitmaps, broken.
-TEST_F(SearchWindowTest, ChineseTextIsDrawnInOneSongFace) {
+TEST_F(SearchWindowLook, ChineseTextIsDrawnInOneSongFace) {
     Start(true);
     const std::wstring text = L"查询用户商圈按公司条件";
     const DrawnFace templateFace = FaceOf(reinterpret_cast<HFONT>(::SendMessageW(Control(ids::RadioCompany), WM_GETFONT, 0, 0)), text);
@@ -161,7 +167,7 @@ TEST_F(SearchWindowTest, ChineseTextIsDrawnInOneSongFace) {
     EXPECT_EQ(captionFace.family, dialogFace.family) << "the title bars' face";
 }
 
-TEST_F(SearchWindowTest, LabelsSitOnThePageTheyAreDrawnOn) {
+TEST_F(SearchWindowLook, LabelsSitOnThePageTheyAreDrawnOn) {
     m_handler.industries = {L"金融", L"制造"};
     Start(true);
     EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), windriver::kUserFormLabels))) << "users form";
@@ -176,10 +182,10 @@ TEST_F(SearchWindowTest, LabelsSitOnThePageTheyAreDrawnOn) {
     Type(ids::EditZoneName, L"商圈");
     Click(ids::Find);
     AnswerZones(Zones(800001, 4));
-    EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), {ids::PageLabel}))) << "pager";
+    EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), windriver::kPager))) << "pager";
 }
 
-TEST_F(SearchWindowTest, LatinTextIsBlackAndSharpBesideTheChinese) {
+TEST_F(SearchWindowLook, LatinTextIsBlackAndSharpBesideTheChinese) {
     Start(true);
     Type(ids::EditCompany, L"Acme 2024");  // the template's font
     RECT field = {};
@@ -196,7 +202,7 @@ TEST_F(SearchWindowTest, LatinTextIsBlackAndSharpBesideTheChinese) {
     Snapshot(AtDpi(L"users-results", Dialog()));
 }
 
-TEST_F(SearchWindowTest, EveryCaptionFitsItsControl) {
+TEST_F(SearchWindowLook, EveryCaptionFitsItsControl) {
     m_handler.industries = {L"金融"};
     Start(true);
     EXPECT_TRUE(CaptionsFit(Dialog(), "users form"));

@@ -4,8 +4,13 @@
 using Kind = QZP::SearchQuery::Kind;
 
 namespace {
+// Checks or clears one radio alone. An automatic radio button of common-controls 6 clears the rest
+// of its group when checked, as a click does; for the time of the check it is a plain one.
 void SetCheck(HWND radio, bool checked) {
+    const LONG_PTR style = ::GetWindowLongPtrW(radio, GWL_STYLE);
+    ::SendMessageW(radio, BM_SETSTYLE, (style & ~BS_TYPEMASK) | BS_RADIOBUTTON, FALSE);
     ::SendMessageW(radio, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SendMessageW(radio, BM_SETSTYLE, style, FALSE);
 }
 }  // namespace
 
