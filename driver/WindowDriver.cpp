@@ -178,6 +178,13 @@ void PostChars(HWND target, const std::wstring& text) {
     for (wchar_t ch : text) ::PostMessageW(target, WM_CHAR, ch, 1);
 }
 
+void SetCheckAlone(HWND radio, bool checked) {
+    const LONG_PTR style = ::GetWindowLongPtrW(radio, GWL_STYLE);
+    ::SendMessageW(radio, BM_SETSTYLE, (style & ~BS_TYPEMASK) | BS_RADIOBUTTON, FALSE);
+    ::SendMessageW(radio, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SendMessageW(radio, BM_SETSTYLE, style, FALSE);
+}
+
 bool ClickTabItem(HWND tab, int index) {
     RECT item = {};
     if (!::SendMessageW(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)))

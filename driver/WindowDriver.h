@@ -94,6 +94,11 @@ void PostChars(HWND target, const std::wstring& text);
 // item has no rectangle. A disabled tab control still switches: check that it is usable first.
 bool ClickTabItem(HWND tab, int index);
 
+// Checks or clears one radio button alone, leaving the rest of its group as they are: a state no
+// click makes. An automatic radio button of common-controls 6 clears its group when checked, as a
+// click does, so for the time of the check it is made a plain one.
+void SetCheckAlone(HWND radio, bool checked);
+
 // ---------------------------------------------------------------------------------------------
 // Popup menus, which run a loop of their own
 

@@ -69,6 +69,23 @@ std::vector<std::uint32_t> ThemedButtonCorners(HWND button, std::uint32_t backgr
     return corners;
 }
 
+// The width of the first drawing from the left of an area (a radio button's mark before its text):
+// the columns from the first that holds a pixel off the area's commonest colour to the next that
+// holds none.
+int LeadingInkWidth(const Picture& picture, const RECT& area) {
+    const std::uint32_t background = CommonestColour(picture, area);
+    const auto inked = [&](int x) {
+        for (int y = area.top; y < area.bottom; ++y)
+            if (picture.At(x, y) != background) return true;
+        return false;
+    };
+    int x = area.left;
+    while (x < area.right && !inked(x)) ++x;
+    const int start = x;
+    while (x < area.right && inked(x)) ++x;
+    return x - start;
+}
+
 }  // namespace
 
 Result LabelsSitOnTheirBackground(HWND window, const std::vector<int>& labelIds) {
@@ -168,6 +185,14 @@ Result ClientLookIs(HWND window, bool themed) {
     if (!::IsAppThemed()) faults += " the program is not themed;";
     if (!::GetWindowTheme(find)) faults += " Find is classic;";
     if (!::GetWindowTheme(radio)) faults += " the company radio is classic;";
+    // The style's parts grow with the window: the radio's mark, 13 pixels at 96 DPI.
+    Picture picture;
+    if (!CaptureWindow(window, picture)) return Result::Failed("the window is not shown");
+    const int mark = LeadingInkWidth(picture, RectIn(radio, window, false));
+    const int least = ::MulDiv(12, static_cast<int>(WindowDpi(window)), 96);
+    if (mark < least)
+        faults += " the company radio's mark is " + std::to_string(mark) + " pixels wide, not " +
+                  std::to_string(least) + " or more;";
     return Result::Check(faults.empty(), "a themed client, but" + faults);
 }
 

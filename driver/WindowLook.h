@@ -30,8 +30,8 @@ Result TextIsCrisp(HWND window, HWND control, const RECT& area, double minContra
 Result DrawnOnlyIn(HWND window, const std::vector<std::uint32_t>& colours);
 
 // The search window is drawn as the client asked: themed (a visual style on, the program themed,
-// Find and the company radio drawn by it, as in a client with a common-controls 6 manifest) or
-// classic (not even the tab control drawn by one).
+// Find and the company radio drawn by it, as in a client with a common-controls 6 manifest, and
+// the radio's mark grown with the window's DPI) or classic (not even the tab control drawn by one).
 Result ClientLookIs(HWND window, bool themed);
 
 // The rectangle of a list's cell in the list's client coordinates.

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "WindowDriver.h"
 #include "resource.h"
 
 namespace {
@@ -64,7 +65,7 @@ TEST_F(SearchDialogWindow, ClickingARadioUnchecksOnlyItsOwnGroup) {
 
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "clicked " << c.clicked);
-        for (int id : all) SendMessageW(Item(id), BM_SETCHECK, BST_CHECKED, 0);
+        for (int id : all) windriver::SetCheckAlone(Item(id), true);
 
         SendMessageW(Item(c.clicked), BM_CLICK, 0, 0);
 

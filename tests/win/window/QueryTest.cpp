@@ -3,16 +3,6 @@
 
 using Kind = QZP::SearchQuery::Kind;
 
-namespace {
-// Checks or clears one radio alone. An automatic radio button of common-controls 6 clears the rest
-// of its group when checked, as a click does; for the time of the check it is a plain one.
-void SetCheck(HWND radio, bool checked) {
-    const LONG_PTR style = ::GetWindowLongPtrW(radio, GWL_STYLE);
-    ::SendMessageW(radio, BM_SETSTYLE, (style & ~BS_TYPEMASK) | BS_RADIOBUTTON, FALSE);
-    ::SendMessageW(radio, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    ::SendMessageW(radio, BM_SETSTYLE, style, FALSE);
-}
-}  // namespace
 
 TEST_F(SearchWindowTest, EmptyCriteriaGiveTheirMessageAndSendNothing) {
     m_handler.industries = {L"金融"};
@@ -103,8 +93,8 @@ TEST_F(SearchWindowTest, FirstCheckedRadioDecidesInNickAccountCompanyOnlineOrder
     Start(true);
     Type(ids::EditCompany, L"公司");
     // Two radios of the group read checked: the order of the tests decides, not the layout.
-    SetCheck(Control(ids::RadioAccount), true);
-    SetCheck(Control(ids::RadioCompany), true);
+    windriver::SetCheckAlone(Control(ids::RadioAccount), true);
+    windriver::SetCheckAlone(Control(ids::RadioCompany), true);
     ::SendMessageW(Control(ids::EditAccount), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"acc"));
     Click(ids::Find);
     ASSERT_EQ(m_service.QueryCount(), 1u);
@@ -114,8 +104,8 @@ TEST_F(SearchWindowTest, FirstCheckedRadioDecidesInNickAccountCompanyOnlineOrder
 
     // Only the hidden online radio checked: the online query still goes out.
     for (int id : {ids::RadioCompany, ids::RadioNick, ids::RadioAccount})
-        SetCheck(Control(id), false);
-    SetCheck(Control(ids::RadioOnline), true);
+        windriver::SetCheckAlone(Control(id), false);
+    windriver::SetCheckAlone(Control(ids::RadioOnline), true);
     Click(ids::Find);
     ASSERT_EQ(m_service.QueryCount(), 2u);
     EXPECT_EQ(m_service.Queries()[1].kind, Kind::OnlineUsers);
@@ -124,7 +114,7 @@ TEST_F(SearchWindowTest, FirstCheckedRadioDecidesInNickAccountCompanyOnlineOrder
 TEST_F(SearchWindowTest, NoCheckedRadioMeansFindDoesNothing) {
     Start(true);
     for (int id : {ids::RadioCompany, ids::RadioNick, ids::RadioAccount, ids::RadioOnline})
-        SetCheck(Control(id), false);
+        windriver::SetCheckAlone(Control(id), false);
     Click(ids::Find);
     EXPECT_EQ(m_service.QueryCount(), 0u);
     EXPECT_TRUE(RecordedBoxes().empty());
