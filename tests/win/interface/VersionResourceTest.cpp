@@ -1,5 +1,6 @@
 // The version resource of every shipped file, read back the way the Details page of a file's
-// properties reads it: the fixed numbers, the language of the string table and its texts.
+// properties reads it: the fixed numbers, the language of the string table and its texts; and
+// which files carry a manifest.
 #include <windows.h>
 
 #include <algorithm>
@@ -76,6 +77,18 @@ private:
     std::vector<BYTE> m_data;
 };
 
+// Whether the file carries a manifest. The module carries none: its window takes the look of the
+// client's activation context. The demo is a modern client, with a common-controls 6 manifest.
+bool HasManifest(const std::wstring& path) {
+    HMODULE file = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    bool found = false;
+    ::EnumResourceNamesW(file, RT_MANIFEST, [](HMODULE, LPCWSTR, LPWSTR, LONG_PTR found) {
+        return *reinterpret_cast<bool*>(found) = true, FALSE;
+    }, reinterpret_cast<LONG_PTR>(&found));
+    ::FreeLibrary(file);
+    return found;
+}
+
 bool HasChinese(const std::wstring& text) {
     return std::any_of(text.begin(), text.end(),
                        [](wchar_t c) { return c >= 0x4E00 && c <= 0x9FFF; });
@@ -88,10 +101,11 @@ TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
         const wchar_t* file;
         DWORD type;
         const wchar_t* description;
+        bool manifest;
     } files[] = {
-        {L"Search.dll", VFT_DLL, SEARCH_EXPECTED_DESCRIPTION_SEARCH},
-        {L"QZProtocol.dll", VFT_DLL, SEARCH_EXPECTED_DESCRIPTION_PROTOCOL},
-        {L"SearchDemo.exe", VFT_APP, SEARCH_EXPECTED_DESCRIPTION_DEMO},
+        {L"Search.dll", VFT_DLL, SEARCH_EXPECTED_DESCRIPTION_SEARCH, false},
+        {L"QZProtocol.dll", VFT_DLL, SEARCH_EXPECTED_DESCRIPTION_PROTOCOL, false},
+        {L"SearchDemo.exe", VFT_APP, SEARCH_EXPECTED_DESCRIPTION_DEMO, true},
     };
     const DWORD versionMS = MAKELONG(SEARCH_EXPECTED_MINOR, SEARCH_EXPECTED_MAJOR);
     const DWORD versionLS = MAKELONG(0, SEARCH_EXPECTED_PATCH);
@@ -124,5 +138,6 @@ TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
         EXPECT_EQ(Utf8(version.Text(L"FileVersion")), Utf8(fileVersion));
         EXPECT_EQ(Utf8(version.Text(L"ProductVersion")), Utf8(SEARCH_EXPECTED_VERSION));
         EXPECT_EQ(Utf8(version.Text(L"OriginalFilename")), Utf8(f.file));
+        EXPECT_EQ(HasManifest(ProgramFolder() + f.file), f.manifest);
     }
 }

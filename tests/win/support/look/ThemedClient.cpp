@@ -1,38 +1,29 @@
-// Linked into every Windows test program: unless the run asks for a classic client, the program's
-// main thread, where the tests make their windows, runs from its start in the activation context
-// of the common-controls 6 manifest it carries, as a manifest at resource 1 would give it. The
-// manifest is kept at another resource so that the same program can also play a client without
-// one.
+// Linked into every Windows test program: unless the run asks for a classic client, the main
+// thread, where the tests make their windows, runs from the start to the end in the activation
+// context of the common-controls 6 manifest the program carries (ThemedClient.rc), as a manifest
+// of the program's own would give it.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "ClientLook.h"
-#include "ThemedClient.h"
 
 namespace {
 
-struct ThemedClient {
-    ThemedClient() {
-        if (windriver::ClassicClient())
-            return;
-        ACTCTXW context = {};
-        context.cbSize = sizeof(context);
-        context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        context.hModule = ::GetModuleHandleW(nullptr);
-        context.lpResourceName = MAKEINTRESOURCEW(SEARCH_TEST_CLIENT_MANIFEST);
-        const HANDLE handle = ::CreateActCtxW(&context);
-        ULONG_PTR cookie = 0;
-        if (handle == INVALID_HANDLE_VALUE || !::ActivateActCtx(handle, &cookie)) {
-            // Every test would judge a client nobody has: stop before the first.
-            std::fprintf(stderr, "no common-controls 6 activation context (error %lu)\n", ::GetLastError());
-            std::exit(3);
-        }
-        // Active for the program's life: the tests' windows are made and destroyed on this thread.
+[[maybe_unused]] const bool g_themed = [] {
+    if (windriver::ClassicClient()) return false;
+    ACTCTXW context = {sizeof(context)};
+    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.hModule = ::GetModuleHandleW(nullptr);
+    context.lpResourceName = MAKEINTRESOURCEW(101);
+    const HANDLE handle = ::CreateActCtxW(&context);
+    ULONG_PTR cookie = 0;
+    if (handle == INVALID_HANDLE_VALUE || !::ActivateActCtx(handle, &cookie)) {
+        std::fprintf(stderr, "no common-controls 6 activation context (error %lu)\n", ::GetLastError());
+        std::exit(3);  // every test would judge a client nobody has
     }
-};
-
-const ThemedClient g_themedClient;
+    return true;
+}();
 
 }  // namespace
