@@ -79,12 +79,15 @@ private:
 
 // Whether the file carries a manifest. The module carries none: its window takes the look of the
 // client's activation context. The demo is a modern client, with a common-controls 6 manifest.
+BOOL CALLBACK FoundOne(HMODULE, LPCWSTR, LPWSTR, LONG_PTR found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
 bool HasManifest(const std::wstring& path) {
     HMODULE file = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     bool found = false;
-    ::EnumResourceNamesW(file, RT_MANIFEST, [](HMODULE, LPCWSTR, LPWSTR, LONG_PTR found) {
-        return *reinterpret_cast<bool*>(found) = true, FALSE;
-    }, reinterpret_cast<LONG_PTR>(&found));
+    ::EnumResourceNamesW(file, RT_MANIFEST, &FoundOne, reinterpret_cast<LONG_PTR>(&found));
     ::FreeLibrary(file);
     return found;
 }
