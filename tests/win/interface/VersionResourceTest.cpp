@@ -77,17 +77,12 @@ private:
     std::vector<BYTE> m_data;
 };
 
-// Whether the file carries a manifest. The module carries none: its window takes the look of the
-// client's activation context. The demo is a modern client, with a common-controls 6 manifest.
-BOOL CALLBACK FoundOne(HMODULE, LPCWSTR, LPWSTR, LONG_PTR found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return FALSE;
-}
-
+// Whether the file carries a manifest (at 1, a program's own, or 2, a DLL's). The module carries
+// none: its window takes the look of the client's activation context.
 bool HasManifest(const std::wstring& path) {
     HMODULE file = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    bool found = false;
-    ::EnumResourceNamesW(file, RT_MANIFEST, &FoundOne, reinterpret_cast<LONG_PTR>(&found));
+    const bool found = ::FindResourceW(file, MAKEINTRESOURCEW(1), RT_MANIFEST) ||
+                       ::FindResourceW(file, MAKEINTRESOURCEW(2), RT_MANIFEST);
     ::FreeLibrary(file);
     return found;
 }

@@ -9,11 +9,10 @@
 
 #include "ClientLook.h"
 
-namespace {
-
-[[maybe_unused]] const bool g_themed = [] {
+[[maybe_unused]] static const bool g_themed = [] {
     if (windriver::ClassicClient()) return false;
-    ACTCTXW context = {sizeof(context)};
+    ACTCTXW context = {};
+    context.cbSize = sizeof(context);
     context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
     context.hModule = ::GetModuleHandleW(nullptr);
     context.lpResourceName = MAKEINTRESOURCEW(101);
@@ -25,5 +24,3 @@ namespace {
     }
     return true;
 }();
-
-}  // namespace
