@@ -6,11 +6,13 @@
 // DLLs, as most MinGW clients link.
 #include <atomic>
 #include <cstdlib>
+#include <cwchar>
 #include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "ImportSlot.h"
@@ -113,6 +115,35 @@ private:
     void** m_slot;
 };
 
+// What Search.dll tells a debugger (OutputDebugStringW) while one lives: the lines that report an
+// exception stopped, counted. A stopped exception is otherwise invisible to a client's developer.
+class DebugReports {
+public:
+    DebugReports() : m_slot(wintest::ImportSlot(::GetModuleHandleW(L"Search.dll"), "kernel32.dll", "OutputDebugStringW")) {
+        s_stopped = 0;
+        s_original = m_slot ? reinterpret_cast<Output>(*m_slot) : nullptr;
+        if (m_slot)
+            wintest::WriteSlot(m_slot, reinterpret_cast<void*>(&Record));
+    }
+    ~DebugReports() {
+        if (m_slot)
+            wintest::WriteSlot(m_slot, reinterpret_cast<void*>(s_original));
+    }
+    // Exceptions reported stopped since the last call.
+    int TakeStopped() { return std::exchange(s_stopped, 0); }
+
+private:
+    using Output = void(WINAPI*)(LPCWSTR);
+    static void WINAPI Record(LPCWSTR line) {
+        if (line && std::wcsstr(line, L"threw; the exception was stopped there"))
+            ++s_stopped;
+        s_original(line);
+    }
+    static inline Output s_original = nullptr;
+    static inline int s_stopped = 0;
+    void** m_slot;
+};
+
 // The client's main window, on this thread.
 struct OwnerWindow {
     HWND hWnd = ::CreateWindowExW(0, L"STATIC", L"client", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
@@ -178,6 +209,7 @@ protected:
         if (does == Does::Throw && SEARCH_TEST_SHARED_RUNTIME) {
             EXPECT_EQ(std::uncaught_exceptions(), 0) << name;
         }
+        EXPECT_EQ(m_reports.TakeStopped(), does == Does::Throw ? 1 : 0) << name << ": reported to the debugger";
         if (!kept || !m_search)
             return;
         if (Shown(ids::Back))
@@ -192,6 +224,7 @@ protected:
     }
 
     ActingHandler m_client;
+    DebugReports m_reports;
 };
 
 // Each call into the client by the way a user brings it about (selecting a row asks whether its

@@ -14,6 +14,7 @@ std::map<HGDIOBJ, DWORD> g_gdi;  // live GDI objects and the type GetObjectType 
 std::set<HHOOK> g_hooks;
 std::set<HWND> g_dialogs;
 std::vector<HGDIOBJ> g_freed;
+std::multiset<HDC> g_windowDcs;  // a window's DCs come from the system's cache: no probe
 std::size_t g_calls = 0;
 bool g_installed = false;
 
@@ -25,6 +26,8 @@ using CreatePatternBrushFn = HBRUSH(WINAPI*)(HBITMAP);
 using CreateCompatibleBitmapFn = HBITMAP(WINAPI*)(HDC, int, int);
 using CreateCompatibleDCFn = HDC(WINAPI*)(HDC);
 using DeleteDCFn = BOOL(WINAPI*)(HDC);
+using GetDCFn = HDC(WINAPI*)(HWND);
+using ReleaseDCFn = int(WINAPI*)(HWND, HDC);
 using SetWindowsHookExWFn = HHOOK(WINAPI*)(int, HOOKPROC, HINSTANCE, DWORD);
 using UnhookWindowsHookExFn = BOOL(WINAPI*)(HHOOK);
 using CreateDialogIndirectParamWFn = HWND(WINAPI*)(HINSTANCE, LPCDLGTEMPLATEW, HWND, DLGPROC, LPARAM);
@@ -37,6 +40,8 @@ CreatePatternBrushFn g_createPatternBrush = nullptr;
 CreateCompatibleBitmapFn g_createCompatibleBitmap = nullptr;
 CreateCompatibleDCFn g_createCompatibleDC = nullptr;
 DeleteDCFn g_deleteDC = nullptr;
+GetDCFn g_getDC = nullptr;
+ReleaseDCFn g_releaseDC = nullptr;
 SetWindowsHookExWFn g_setHook = nullptr;
 UnhookWindowsHookExFn g_unhook = nullptr;
 CreateDialogIndirectParamWFn g_createDialogIndirect = nullptr;
@@ -78,6 +83,23 @@ BOOL WINAPI HookDeleteDC(HDC dc) {
     const BOOL ok = g_deleteDC(dc);
     NoteFreed(dc, ok);
     return ok;
+}
+
+HDC WINAPI HookGetDC(HWND hWnd) {
+    const HDC dc = g_getDC(hWnd);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    ++g_calls;
+    if (dc) g_windowDcs.insert(dc);
+    return dc;
+}
+
+int WINAPI HookReleaseDC(HWND hWnd, HDC dc) {
+    const int released = g_releaseDC(hWnd, dc);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    ++g_calls;
+    const auto it = g_windowDcs.find(dc);
+    if (released && it != g_windowDcs.end()) g_windowDcs.erase(it);
+    return released;
 }
 
 HFONT WINAPI HookCreateFontW(int h, int w, int esc, int orient, int weight, DWORD italic,
@@ -197,6 +219,8 @@ bool Install(HMODULE module) {
     any |= Patch(module, "gdi32.dll", "CreateCompatibleDC", &HookCreateCompatibleDC,
                  &g_createCompatibleDC);
     any |= Patch(module, "gdi32.dll", "DeleteDC", &HookDeleteDC, &g_deleteDC);
+    any |= Patch(module, "user32.dll", "GetDC", &HookGetDC, &g_getDC);
+    any |= Patch(module, "user32.dll", "ReleaseDC", &HookReleaseDC, &g_releaseDC);
     any |= Patch(module, "user32.dll", "SetWindowsHookExW", &HookSetWindowsHookExW, &g_setHook);
     any |= Patch(module, "user32.dll", "UnhookWindowsHookEx", &HookUnhookWindowsHookEx, &g_unhook);
     any |= Patch(module, "user32.dll", "CreateDialogIndirectParamW", &HookCreateDialogIndirectParamW,
@@ -223,6 +247,7 @@ Counts Live() {
         default: ++counts.dcs; break;
         }
     }
+    counts.dcs += g_windowDcs.size();
     counts.hooks = g_hooks.size();
     counts.dialogs = g_dialogs.size();
     return counts;

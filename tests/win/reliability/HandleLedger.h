@@ -4,7 +4,7 @@
 //   fonts       CreateFontW, CreateFontIndirectW / DeleteObject
 //   brushes     CreatePatternBrush / DeleteObject
 //   bitmaps     CreateCompatibleBitmap / DeleteObject
-//   memory DCs  CreateCompatibleDC / DeleteDC
+//   DCs         CreateCompatibleDC / DeleteDC, GetDC / ReleaseDC
 //   hooks       SetWindowsHookExW / UnhookWindowsHookEx
 //   dialogs     CreateDialogIndirectParamW, CreateDialogParamW / DestroyWindow (or destroyed as a child)
 // and a probe checks the GDI objects against the system: every object the ledger holds as live
@@ -38,7 +38,7 @@ struct Counts {
 // For failure messages.
 inline std::ostream& operator<<(std::ostream& os, const Counts& c) {
     return os << c.fonts << " fonts, " << c.brushes << " brushes, " << c.bitmaps << " bitmaps, "
-              << c.dcs << " memory DCs, " << c.hooks << " hooks, " << c.dialogs << " dialogs";
+              << c.dcs << " DCs, " << c.hooks << " hooks, " << c.dialogs << " dialogs";
 }
 
 // Patches `module`'s imports once; later calls do nothing. False when none of the functions is

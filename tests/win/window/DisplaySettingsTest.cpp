@@ -99,6 +99,13 @@ TEST_F(SearchWindowTest, HighContrastSchemeDrawsTheWindowInTheSystemColoursOnly)
         return taken;
     };
     std::map<int, std::uint32_t> ownLook;  // the users form's parts without the scheme
+    const auto listColours = [&] {
+        std::vector<LRESULT> colours;
+        for (UINT get : {LVM_GETBKCOLOR, LVM_GETTEXTCOLOR, LVM_GETTEXTBKCOLOR})
+            colours.push_back(::SendMessageW(Control(ids::ListUser), get, 0, 0));
+        return colours;
+    };
+    std::vector<LRESULT> ownListColours;
     for (const bool openedUnderIt : {true, false}) {
         const char* how = openedUnderIt ? "opened under the scheme" : "scheme turned on while open";
         if (!openedUnderIt) {
@@ -106,6 +113,7 @@ TEST_F(SearchWindowTest, HighContrastSchemeDrawsTheWindowInTheSystemColoursOnly)
             const windriver::Picture before = picture();
             for (const SchemePart& part : kSchemeParts)
                 if (part.view == 0) ownLook[part.id] = LookOf(before, Dialog(), Control(part.id)).first;
+            ownListColours = listColours();
         }
         {
             wintest::HighContrastScope scheme(L"Search.dll", Scheme());
@@ -137,6 +145,7 @@ TEST_F(SearchWindowTest, HighContrastSchemeDrawsTheWindowInTheSystemColoursOnly)
         const windriver::Picture after = picture();
         for (const auto& [id, background] : ownLook)
             EXPECT_EQ(LookOf(after, Dialog(), Control(id)).first, background) << "scheme gone, control " << id;
+        EXPECT_EQ(listColours(), ownListColours) << "scheme gone: the lists' own colours";
         EXPECT_TRUE(Holds(windriver::LabelsSitOnTheirBackground(Dialog(), windriver::kUserFormLabels)));
     }
 }

@@ -7,6 +7,13 @@ HWND MakeClientWindow() {
                              nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
+// True when `upper` lies above `lower` in the Z order.
+bool Above(HWND upper, HWND lower) {
+    for (HWND hWnd = ::GetWindow(lower, GW_HWNDPREV); hWnd; hWnd = ::GetWindow(hWnd, GW_HWNDPREV))
+        if (hWnd == upper) return true;
+    return false;
+}
+
 // Watches this thread's windows: the controls shown or hidden while their top-level window was
 // already visible.
 class VisibilityWatch {
@@ -85,9 +92,14 @@ TEST_F(SearchWindowTest, StartWhileShownKeepsTabCriteriaResultsAndPage) {
     SearchByNick(L"张", Users(1, 25));
     Click(ids::NextPage);
     ASSERT_EQ(Text(ids::PageLabel), L"第2页");
+    HWND other = MakeClientWindow();  // another window of the client's, in front of it
+    ::SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ASSERT_TRUE(Above(other, Dialog()));
 
     m_search->StartSearch(nullptr, false);  // asks for the zones tab, but the window is shown
     Pump();
+    EXPECT_TRUE(Above(Dialog(), other)) << "brought to the top";
+    ::DestroyWindow(other);
     EXPECT_EQ(::SendMessageW(Control(ids::Tab), TCM_GETCURSEL, 0, 0), 0);
     EXPECT_TRUE(Shown(ids::ListUser));
     EXPECT_EQ(Text(ids::PageLabel), L"第2页");
@@ -252,6 +264,7 @@ TEST_F(SearchWindowTest, AWindowTakenWithItsOwnerIsMadeAnew) {
         EXPECT_EQ(::GetWindow(Dialog(), GW_OWNER), next) << name;
         EXPECT_EQ(::SendMessageW(Control(ids::Tab), TCM_GETCURSEL, 0, 0), 1) << name;
         EXPECT_EQ(m_handler.industryRequests, 2) << name;
+        EXPECT_EQ(m_transmit->LiveCommands(), 1u) << name << ": the old window's command went with it";
         m_service.AnswerUsers(true, Users(1, 3));  // the old window's query, if it still waits
         Pump();
         ClickTab(0);

@@ -1,6 +1,7 @@
 // What a user does with a found row beside the buttons: double-click, Enter, the row's context
 // menu, and copying the row to the clipboard.
 #include <functional>
+#include <initializer_list>
 #include <thread>
 
 #include "SearchWindowFixture.h"
@@ -48,15 +49,19 @@ protected:
         const POINT pt = RowPoint(row, true);
         return MAKELPARAM(pt.x, pt.y);
     }
-    void PressCtrlC() {
+    // C in the list with these keys held.
+    void PressC(std::initializer_list<BYTE> held) {
         BYTE keys[256];
         ::GetKeyboardState(keys);
-        keys[VK_CONTROL] = 0x80;
+        for (BYTE key : held)
+            keys[key] = 0x80;
         ::SetKeyboardState(keys);
         PressKey(m_list, 'C');
-        keys[VK_CONTROL] = 0;
+        for (BYTE key : held)
+            keys[key] = 0;
         ::SetKeyboardState(keys);
     }
+    void PressCtrlC() { PressC({VK_CONTROL}); }
     int m_list = 0;
 };
 
@@ -134,6 +139,10 @@ TEST_F(RowActionsTest, CopyPutsTheAccountOrTheZoneIdOnTheClipboard) {
         OpenMenu(ScreenAt(2), [](HWND menuWindow, HMENU menu) { windriver::ChooseMenuItem(menuWindow, menu, 3); });
         EXPECT_EQ(ClipboardText(), users ? L"acc43" : L"9") << "by the menu";
         SelectRow(0);
+        // C alone is typing, and Ctrl+Alt+C (AltGr+C) types a character on some keyboards.
+        PressC({});
+        PressC({VK_CONTROL, VK_MENU});
+        EXPECT_EQ(ClipboardText(), users ? L"acc43" : L"9") << "by C without Ctrl, or with Alt too";
         PressCtrlC();
         EXPECT_EQ(ClipboardText(), users ? L"acc41" : L"7") << "by Ctrl+C";
 
