@@ -90,19 +90,8 @@ constexpr bool kClientCanThrow = sizeof(void*) == 8 || SEARCH_TEST_SHARED_RUNTIM
 // process is out of memory; other threads and modules allocate as usual.
 class FailingAllocations {
 public:
-    explicit FailingAllocations(std::size_t minBytes)
-        : m_slot(wintest::ImportSlot(::GetModuleHandleW(L"Search.dll"), "msvcrt.dll", "malloc")) {
-        s_malloc = m_slot ? reinterpret_cast<Malloc>(*m_slot) : nullptr;
-        s_minBytes = minBytes;
-        s_thread = ::GetCurrentThreadId();
-        if (m_slot)
-            wintest::WriteSlot(m_slot, reinterpret_cast<void*>(&Fail));
-    }
-    ~FailingAllocations() {
-        if (m_slot)
-            wintest::WriteSlot(m_slot, reinterpret_cast<void*>(s_malloc));
-    }
-    bool On() const { return m_slot != nullptr; }
+    explicit FailingAllocations(std::size_t minBytes) { s_minBytes = minBytes, s_thread = ::GetCurrentThreadId(); }
+    bool On() const { return m_patch.On(); }
 
 private:
     using Malloc = void*(__cdecl*)(std::size_t);
@@ -112,23 +101,15 @@ private:
     static inline Malloc s_malloc = nullptr;
     static inline std::size_t s_minBytes = 0;
     static inline std::atomic<DWORD> s_thread{0};
-    void** m_slot;
+    // Other threads never fail, and this one allocates nothing in the module until the body is done.
+    wintest::ImportPatch<Malloc> m_patch{::GetModuleHandleW(L"Search.dll"), "msvcrt.dll", "malloc", &Fail, s_malloc};
 };
 
 // What Search.dll tells a debugger (OutputDebugStringW) while one lives: the lines that report an
 // exception stopped, counted. A stopped exception is otherwise invisible to a client's developer.
 class DebugReports {
 public:
-    DebugReports() : m_slot(wintest::ImportSlot(::GetModuleHandleW(L"Search.dll"), "kernel32.dll", "OutputDebugStringW")) {
-        s_stopped = 0;
-        s_original = m_slot ? reinterpret_cast<Output>(*m_slot) : nullptr;
-        if (m_slot)
-            wintest::WriteSlot(m_slot, reinterpret_cast<void*>(&Record));
-    }
-    ~DebugReports() {
-        if (m_slot)
-            wintest::WriteSlot(m_slot, reinterpret_cast<void*>(s_original));
-    }
+    DebugReports() { s_stopped = 0; }
     // Exceptions reported stopped since the last call.
     int TakeStopped() { return std::exchange(s_stopped, 0); }
 
@@ -141,7 +122,8 @@ private:
     }
     static inline Output s_original = nullptr;
     static inline int s_stopped = 0;
-    void** m_slot;
+    wintest::ImportPatch<Output> m_patch{::GetModuleHandleW(L"Search.dll"), "kernel32.dll", "OutputDebugStringW",
+                                         &Record, s_original};
 };
 
 // The client's main window, on this thread.

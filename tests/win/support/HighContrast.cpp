@@ -1,15 +1,12 @@
 #include "HighContrast.h"
 
-#include "ImportSlot.h"
-
 #include <atomic>
 
 namespace wintest {
 
 namespace {
 
-using SystemParametersInfoFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT);
-std::atomic<SystemParametersInfoFn> g_system{nullptr};
+std::atomic<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT)> g_system{nullptr};
 
 // SystemParametersInfoW for the module while a scope is on: the system's answers, with the
 // high-contrast flag on.
@@ -32,20 +29,16 @@ void Announce(const SystemColours& colours) {
 }  // namespace
 
 HighContrastScope::HighContrastScope(const wchar_t* module, const SystemColours& scheme) {
-    HMODULE hModule = ::GetModuleHandleW(module);
-    m_slot = hModule ? ImportSlot(hModule, "user32.dll", "SystemParametersInfoW") : nullptr;
-    if (!m_slot) return;
-    m_system = *m_slot;
-    g_system = reinterpret_cast<SystemParametersInfoFn>(m_system);
-    WriteSlot(m_slot, reinterpret_cast<void*>(&AnswerHighContrast));
+    m_patch.emplace(::GetModuleHandleW(module), "user32.dll", "SystemParametersInfoW", &AnswerHighContrast, g_system);
+    if (!On()) return;
     for (const auto& entry : scheme) m_before.emplace_back(entry.first, ::GetSysColor(entry.first));
     Announce(scheme);
 }
 
 HighContrastScope::~HighContrastScope() {
-    if (!m_slot) return;
+    if (!On()) return;
     // The flag goes first, so that the windows see the colours of before with no scheme on.
-    WriteSlot(m_slot, m_system);
+    m_patch.reset();
     Announce(m_before);
 }
 

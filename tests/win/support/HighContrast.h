@@ -12,9 +12,12 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "ImportSlot.h"
 
 namespace wintest {
 
@@ -28,11 +31,11 @@ public:
     HighContrastScope& operator=(const HighContrastScope&) = delete;
 
     // False when the module imports no SystemParametersInfoW to answer for.
-    bool On() const { return m_slot != nullptr; }
+    bool On() const { return m_patch && m_patch->On(); }
 
 private:
-    void** m_slot = nullptr;  // the module's import of SystemParametersInfoW, while it is taken
-    void* m_system = nullptr;
+    using SystemParametersInfoFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT);
+    std::optional<ImportPatch<SystemParametersInfoFn>> m_patch;  // the module's SystemParametersInfoW
     SystemColours m_before;
 };
 
