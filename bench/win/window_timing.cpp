@@ -6,6 +6,9 @@
 //   page turn   a click on Next or Previous until the new page is painted, near the start of a
 //               40,000-record store and in its middle, against refilling the same list control
 //               of the bare dialog with ten rows
+//   selection   a row selected in the results list (Add and View follow it) until the window is
+//               painted, against selecting the same row of the bare dialog's list with the same
+//               ten rows
 //   40k batch   from the moment the answer is handed to the protocol thread (its callback merges
 //               it) until the first page is painted, against copying the same batch
 //   merge wait  the longest a row selection on the window thread (it reads the selected record
@@ -248,6 +251,14 @@ void FillBareList(HWND list, std::uint64_t firstId) {
     PumpIdle();
 }
 
+void SelectBareRow(HWND list, int row) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    PumpIdle();
+}
+
 std::wstring PageLabel(int pageIndex) { return L"第" + std::to_wstring(pageIndex + 1) + L"页"; }
 
 struct Options {
@@ -297,6 +308,7 @@ std::vector<Figure> MeasurePageTurns(const Options& o, HINSTANCE module) {
     Figure prevStart{"Previous near the start (page 2 to 1)", {}, "ten rows into the bare list", {}};
     Figure nextMiddle{"Next in the middle (page 2001 to 2002)", {}, "ten rows into the bare list", {}};
     Figure prevMiddle{"Previous in the middle (2002 to 2001)", {}, "ten rows into the bare list", {}};
+    Figure selection{"select a row (page 1)", {}, "select the row in the bare list", {}};
 
     auto turns = [&](int fromPage, Figure& next, Figure& previous) {
         const std::uint64_t first = static_cast<std::uint64_t>(fromPage) * 10 + 1;
@@ -329,6 +341,19 @@ std::vector<Figure> MeasurePageTurns(const Options& o, HINSTANCE module) {
     PumpIdle();
     turns(0, nextStart, prevStart);
 
+    // Every other row, so that each selection moves; both lists show page 1's ten rows.
+    for (int i = 0; i < o.pageRuns * 2; ++i) {
+        const int row = (i * 3) % 10;
+        auto start = Clock::now();
+        session.SelectRow(row);
+        PumpIdle();
+        selection.ms.push_back(MsSince(start));
+
+        start = Clock::now();
+        SelectBareRow(bareList, row);
+        selection.floorMs.push_back(MsSince(start));
+    }
+
     std::printf("paging to page %d...\n", kMiddlePage + 1);
     for (int p = 0; p < kMiddlePage; ++p) {
         session.Click(ids::NextPage);
@@ -341,7 +366,7 @@ std::vector<Figure> MeasurePageTurns(const Options& o, HINSTANCE module) {
 
     ::DestroyWindow(bare);
     session.Close();
-    return {nextStart, prevStart, nextMiddle, prevMiddle};
+    return {nextStart, prevStart, nextMiddle, prevMiddle, selection};
 }
 
 Figure MeasureBatchToFirstPage(const Options& o) {

@@ -61,10 +61,19 @@ LRESULT CSkinDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_THEMECHANGED:
     case WM_SYSCOLORCHANGE:
-    case WM_DPICHANGED:
     case WM_DESTROY:
         m_tabPageBrush.Reset();
         break;
+    case WM_SHOWWINDOW:
+    case WM_DPICHANGED: {
+        // The dialog lays its controls out in its own handler: whatever lies where is decided
+        // again afterwards.
+        if (message == WM_DPICHANGED)
+            m_tabPageBrush.Reset();
+        const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
+        m_tabPageBrush.ForgetLayout();
+        return result;
+    }
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }
@@ -103,20 +112,27 @@ BOOL CALLBACK FindTabUnder(HWND hWnd, LPARAM lParam) {
 }  // namespace
 
 HBRUSH CSkinDialog::CTabPageBrush::ForLabel(HWND hWndDlg, HWND hWndLabel, HDC hdc) {
-    if (!hWndDlg || !hWndLabel || ::GetParent(hWndLabel) != hWndDlg || !IsLabel(hWndLabel))
-        return nullptr;
-    TabSearch search = {hWndDlg, {}, nullptr};
-    ::GetWindowRect(hWndLabel, &search.label);
-    // The tab control under the last label is most likely under this one too; only if it is not
-    // are the dialog's children searched.
-    if (!m_hWndTab || FindTabUnder(m_hWndTab, reinterpret_cast<LPARAM>(&search)))
-        ::EnumChildWindows(hWndDlg, &FindTabUnder, reinterpret_cast<LPARAM>(&search));
-    if (!search.found || !Paint(search.found)) return nullptr;
+    if (!hWndDlg || !hWndLabel || ::GetParent(hWndLabel) != hWndDlg) return nullptr;
+    const HWND hWndTab = TabUnder(hWndDlg, hWndLabel);
+    if (!hWndTab || !Paint(hWndTab)) return nullptr;
     // The pattern starts at the tab control's corner, wherever the label is.
     POINT origin = {0, 0};
-    ::MapWindowPoints(search.found, hWndLabel, &origin, 1);
+    ::MapWindowPoints(hWndTab, hWndLabel, &origin, 1);
     ::SetBrushOrgEx(hdc, origin.x, origin.y, nullptr);
     return m_hBrush;
+}
+
+HWND CSkinDialog::CTabPageBrush::TabUnder(HWND hWndDlg, HWND hWndLabel) {
+    for (const auto& known : m_tabOfLabel) {
+        if (known.first == hWndLabel) return known.second;
+    }
+    TabSearch search = {hWndDlg, {}, nullptr};
+    if (IsLabel(hWndLabel)) {
+        ::GetWindowRect(hWndLabel, &search.label);
+        ::EnumChildWindows(hWndDlg, &FindTabUnder, reinterpret_cast<LPARAM>(&search));
+    }
+    m_tabOfLabel.emplace_back(hWndLabel, search.found);
+    return search.found;
 }
 
 // Paints the tab control into a bitmap, unless the picture of it already there is still true: the
@@ -169,6 +185,7 @@ void CSkinDialog::CTabPageBrush::Reset() {
     m_hWndTab = nullptr;
     m_size = {0, 0};
     m_nSelected = -1;
+    m_tabOfLabel.clear();
 }
 
 CCommonSkinDialog::CCommonSkinDialog(UINT nIDTemplate, CWnd* pParent)

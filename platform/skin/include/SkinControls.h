@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "Framework.h"
 
@@ -43,10 +45,19 @@ private:
         // The brush for a label of this dialog, lined up in hdc with the label's window; null when
         // the label does not lie on a tab control.
         HBRUSH ForLabel(HWND hWndDlg, HWND hWndLabel, HDC hdc);
+        // Forgets the picture (the theme, the colours or the DPI changed) and which labels lie on a
+        // tab control; ForgetLayout only the latter (the dialog is laid out or shown anew).
         void Reset();
+        void ForgetLayout() { m_tabOfLabel.clear(); }
 
     private:
+        HWND TabUnder(HWND hWndDlg, HWND hWndLabel);
         bool Paint(HWND hWndTab);
+
+        // Which tab control each label that asked lies on (null: none). Labels only move when the
+        // dialog is laid out again, so this is decided once per label and layout, not per paint:
+        // buttons repaint on every selection that enables or disables them.
+        std::vector<std::pair<HWND, HWND>> m_tabOfLabel;
 
         HWND m_hWndTab = nullptr;
         SIZE m_size = {0, 0};
