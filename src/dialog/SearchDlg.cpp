@@ -25,6 +25,7 @@ BEGIN_MESSAGE_MAP(CSearchDlg, CCommonSkinDialog)
     ON_BN_CLICKED(IDC_BTN_CLOSE, &CSearchDlg::OnCloseButton)
     ON_NOTIFY(TCN_SELCHANGE, IDC_TAB, &CSearchDlg::OnTabSelChange)
     ON_MESSAGE(WM_SEARCH_RESULT, &CSearchDlg::OnSearchResult)
+    ON_MESSAGE(WM_SEARCH_KEPT_BOX, &CSearchDlg::OnKeptBox)
     ON_BN_CLICKED(IDC_BTN_ADD, &CSearchDlg::OnAddFriend)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_USER, &CSearchDlg::OnResultItemChanged)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_ZONE, &CSearchDlg::OnResultItemChanged)
@@ -204,14 +205,19 @@ void CSearchDlg::CSessionHost::PostReply() { ::PostMessageW(m_dlg.m_hWndResults,
 // Protocol thread.
 void CSearchDlg::CSessionHost::ReportStoppedException() { ReportStopped(L"receiving a batch of results"); }
 
-void CSearchDlg::OnCloseButton() {
-    // A modeless dialog's cancel only hides it: results, pages and criteria survive until the
-    // next StartSearch resets them.
-    OnCancel();
-}
+void CSearchDlg::OnCloseButton() { OnCancel(); }
 
-// Close, the caption's close and Escape all come here.
+// An IDOK from outside (another program's WM_COMMAND) closes as Close does.
+void CSearchDlg::OnOK() { OnCancel(); }
+
+// Close and the caption's close come here (Escape is swallowed). A modeless dialog's cancel only
+// hides it: the results survive until the next StartSearch resets them. A query that was out is
+// abandoned: no reply of it, and no box about it, reaches a window the user dismissed.
 void CSearchDlg::OnCancel() {
     m_bClosed = true;
+    m_keptBox.reset();
+    m_postponed.reset();
     CCommonSkinDialog::OnCancel();
+    m_session.EndQueries();
+    Render();
 }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ClientCall.h"
@@ -31,6 +32,8 @@ inline int ScaleTo(int nPixelsAt96, UINT nDpi) {
 
 // A reply waits in the session's mailbox; the window takes the oldest one for each message.
 constexpr UINT WM_SEARCH_RESULT = WM_USER + 100;
+// A box kept while the window was not shown (ShowBox) is shown now that it is.
+constexpr UINT WM_SEARCH_KEPT_BOX = WM_USER + 101;
 
 class CSearchDlg : public CCommonSkinDialog, public QZP::QZCommandSearchHandler {
 public:
@@ -64,7 +67,7 @@ public:
     // this one.
     void Dispose();
 
-    // Not shown yet, or closed by the user (Close, the caption's close, Escape) since it was last
+    // Not shown yet, or closed by the user (Close, the caption's close, an IDOK) since it was last
     // shown: the next StartSearch starts afresh. A window hidden with its minimised owner is not
     // closed.
     bool IsClosed() const { return m_bClosed; }
@@ -79,9 +82,11 @@ protected:
     void OnFind();
     void OnBack();
     void OnCloseButton();
+    void OnOK() override;
     void OnCancel() override;
     void OnTabSelChange(NMHDR* pNotify, LRESULT* pResult);
     LRESULT OnSearchResult(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeptBox(WPARAM wParam, LPARAM lParam);
     void OnAddFriend();
     void OnResultItemChanged(NMHDR* pNotify, LRESULT* pResult);
     void OnViewInfo();
@@ -191,8 +196,14 @@ private:
     // this window. Replies that arrive meanwhile wait until it has returned; false when the window
     // is gone by then, and the caller must return without touching the window. An exception of fn
     // is stopped here (fn's work just ends early): the client's handlers may throw.
+    //
+    // `loop` says whose loop may run: a box or a menu of ours disables the window or takes the
+    // mouse, so only a queued message reaches it; during a call into the client the window stays
+    // usable, and a Find or a page turn the user asks for meanwhile is carried out once the call
+    // has returned (PostponeWhileClientCalls).
+    enum class Loop { None, Ours, Client };
     template <class Fn>
-    bool CallHoldingReplies(Fn fn);
+    bool CallHoldingReplies(Fn fn, Loop loop = Loop::Ours);
     // Runs fn counted as a handler of this window, so that a Dispose meanwhile only marks the
     // object; stops an exception of fn (reported as thrown at `where`). Deletes the object on the
     // way out of the outermost handler when it was disposed of, and then returns false.
@@ -200,15 +211,27 @@ private:
     bool RunAsHandler(Fn fn, const wchar_t* where);
     // For the developer's log: an exception was stopped at `where`.
     static void ReportStopped(const wchar_t* where) noexcept;
-    // Shows the session's box, if any; false when the window went while it was up.
+    // Shows the session's box, if any; false when the window went while it was up. A window that
+    // is not shown (hidden with its minimised owner) keeps the box until it is shown again.
     bool ShowBox(const std::optional<SearchBox>& box);
+    void ShowKeptBox();
+    // A Find or a page turn that came while a call into the client was open, with the form as it
+    // was then: kept, and carried out when the call returns (RunPostponedGesture).
+    enum class Gesture { Find, NextPage };
+    bool PostponeWhileClientCalls(Gesture gesture);
+    void RunPostponedGesture();
+    // Draws what a gesture led to, and its box.
+    void ShowOutcome(const std::optional<SearchBox>& box);
     // Hands row `row`'s record to the client: a user with its account, or a zone.
     using UserAction = void (SearchResultHandler::*)(std::uint64_t, const std::wstring&);
     using ZoneAction = void (SearchResultHandler::*)(std::uint64_t);
     void ActOnRow(int row, UserAction userAction, ZoneAction zoneAction);
+    // The same for a record of `tab` taken before a loop (a menu), whatever the rows are now.
+    void ActOnRecord(SearchTab tab, const RowRecord& record, UserAction userAction, ZoneAction zoneAction);
     // The selected row of the list in front, -1 when none.
     int SelectedRow();
-    // The context menu of row `row` at `pt` (screen coordinates), and what was chosen in it.
+    // The context menu of row `row` at `pt` (screen coordinates), and what was chosen in it, done
+    // to the record the menu was opened for. Replies wait until it is done.
     void ShowRowMenu(int row, POINT pt);
 
     // Controls, bound to the template's windows by OnInitDialog.
@@ -265,6 +288,7 @@ private:
     // in; the DPI of the template's font and the copy of it made for another DPI.
     struct ListColours {
         COLORREF background, text, textBackground;
+        bool system;  // none of the skin's: the system's colours, which follow its changes
     };
     bool m_bHighContrast = false;
     ListColours m_skinListColours[2] = {};
@@ -272,6 +296,13 @@ private:
     bool m_bSeparatorLine = false;
     UINT m_nTemplateFontDpi = USER_DEFAULT_SCREEN_DPI;
     CFont m_templateFont;
+
+    // Whose loop runs innermost (CallHoldingReplies), the gesture postponed until the client's
+    // calls return and the tab it was made on, and the box kept for a window not shown.
+    Loop m_innermostLoop = Loop::None;
+    std::optional<std::pair<Gesture, SearchCriteria>> m_postponed;
+    SearchTab m_postponedTab = SearchTab::Users;
+    std::optional<SearchBox> m_keptBox;
 
     // Where the callbacks post. Set before the mailbox opens and read only under its lock.
     HWND m_hWndResults = nullptr;
@@ -301,8 +332,10 @@ bool CSearchDlg::RunAsHandler(Fn fn, const wchar_t* where) {
 }
 
 template <class Fn>
-bool CSearchDlg::CallHoldingReplies(Fn fn) {
+bool CSearchDlg::CallHoldingReplies(Fn fn, Loop loop) {
     m_session.HoldReplies();
+    const Loop outer = m_innermostLoop;
+    m_innermostLoop = loop;
     PrepareForClientCode();
     try {
         fn();
@@ -310,10 +343,13 @@ bool CSearchDlg::CallHoldingReplies(Fn fn) {
         ForgiveForeignException();
         ReportStopped(L"a call into the client");
     }
+    m_innermostLoop = outer;
     m_session.ReleaseReplies();
     if (!GetSafeHwnd())
         return false;
-    if (!m_session.RepliesHeld())
+    if (!m_session.RepliesHeld()) {
         HandleWaitingReplies();
+        RunPostponedGesture();
+    }
     return GetSafeHwnd() != nullptr;
 }

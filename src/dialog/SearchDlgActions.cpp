@@ -35,16 +35,20 @@ void CopyToClipboard(HWND owner, const std::wstring& text) {
 
 int CSearchDlg::SelectedRow() { return ListOf(m_session.Front()).GetNextItem(-1, LVNI_SELECTED); }
 
+void CSearchDlg::ActOnRow(int row, UserAction userAction, ZoneAction zoneAction) {
+    if (const std::optional<RowRecord> record = m_session.RecordAtRow(row))
+        ActOnRecord(m_session.Front(), *record, userAction, zoneAction);
+}
+
 // The client gets its own copy of the account: it may run a message loop inside the call, and
 // the results may be cleared under it meanwhile.
-void CSearchDlg::ActOnRow(int row, UserAction userAction, ZoneAction zoneAction) {
-    const SearchTab tab = m_session.Front();
-    const std::optional<RowRecord> record = m_session.RecordAtRow(row);
-    if (!record || !m_pResultHandler)
+void CSearchDlg::ActOnRecord(SearchTab tab, const RowRecord& record, UserAction userAction, ZoneAction zoneAction) {
+    if (!m_pResultHandler)
         return;
-    const bool alive = tab == SearchTab::Users
-                           ? CallHoldingReplies([&] { (m_pResultHandler->*userAction)(record->id, record->account); })
-                           : CallHoldingReplies([&] { (m_pResultHandler->*zoneAction)(record->id); });
+    const bool alive =
+        tab == SearchTab::Users
+            ? CallHoldingReplies([&] { (m_pResultHandler->*userAction)(record.id, record.account); }, Loop::Client)
+            : CallHoldingReplies([&] { (m_pResultHandler->*zoneAction)(record.id); }, Loop::Client);
     if (alive)
         Render();
 }
@@ -74,7 +78,7 @@ void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
             known = tab == SearchTab::Users ? m_pResultHandler->IsFriend(record->id)
                                             : m_pResultHandler->IsZoneMember(record->id);
             answered = true;
-        }))
+        }, Loop::Client))
         return;
     if (answered) {
         const std::uint64_t self = tab == SearchTab::Users ? m_pSearchCmd->GetSelfID() : 0;
@@ -129,19 +133,32 @@ LRESULT CSearchDlg::OnContextMenu(WPARAM wParam, LPARAM lParam) {
         row = static_cast<int>(::SendMessageW(list.GetSafeHwnd(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
         if (row < 0)
             return 0;
-        if (row != SelectedRow()) {
-            // The selection's notification asks the client about the row, which may take a loop.
-            list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-            if (!GetSafeHwnd())
-                return 0;
-        }
     }
-    ShowRowMenu(row, pt);
+    // From the click to the command chosen, replies wait: the client's answer about the row, the
+    // menu and its command all belong to the record the user clicked, and a reply that landed
+    // meanwhile is drawn afterwards.
+    const std::optional<RowRecord> clicked = m_session.RecordAtRow(row);
+    if (!clicked)
+        return 0;
+    CallHoldingReplies([&] {
+        if (row != SelectedRow()) {
+            // The selection's notification asks the client about the row, which may take a loop,
+            // in which the user may turn the page: then the row holds another record, and no menu
+            // opens for it.
+            list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            const std::optional<RowRecord> now = GetSafeHwnd() ? m_session.RecordAtRow(row) : std::nullopt;
+            if (!now || now->id != clicked->id)
+                return;
+        }
+        ShowRowMenu(row, pt);
+    });
     return 0;
 }
 
 void CSearchDlg::ShowRowMenu(int row, POINT pt) {
-    if (!m_session.RecordAtRow(row))
+    const SearchTab tab = m_session.Front();
+    const std::optional<RowRecord> record = m_session.RecordAtRow(row);
+    if (!record)
         return;
     const SearchViewState view = m_session.View();
     const std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&::DestroyMenu)> menu(::CreatePopupMenu(),
@@ -152,7 +169,6 @@ void CSearchDlg::ShowRowMenu(int row, POINT pt) {
     ::AppendMenuW(menu.get(), MF_STRING, IDC_BTN_VIEW, search_text::kViewInfo);
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING, ID_ROW_COPY, view.copyCaption);
-    // The menu runs a loop of its own: replies wait, so the row stays the one it was opened on.
     // The command chosen comes back, 0 when the menu was dismissed.
     UINT chosen = 0;
     if (!CallHoldingReplies([&] {
@@ -160,15 +176,17 @@ void CSearchDlg::ShowRowMenu(int row, POINT pt) {
                                                         pt.x, pt.y, 0, m_hWnd, nullptr));
         }))
         return;
+    // On the record the menu was opened for, with Add as it was offered for it.
     switch (chosen) {
     case IDC_BTN_ADD:
-        ActOnRow(row, &SearchResultHandler::AddFriend, &SearchResultHandler::JoinZone);
+        if (view.addEnabled)
+            ActOnRecord(tab, *record, &SearchResultHandler::AddFriend, &SearchResultHandler::JoinZone);
         break;
     case IDC_BTN_VIEW:
-        ActOnRow(row, &SearchResultHandler::ViewUserInfo, &SearchResultHandler::ViewZoneInfo);
+        ActOnRecord(tab, *record, &SearchResultHandler::ViewUserInfo, &SearchResultHandler::ViewZoneInfo);
         break;
     case ID_ROW_COPY:
-        OnCopyRow();
+        CopyToClipboard(m_hWnd, record->copyText);
         break;
     default:
         Render();

@@ -13,7 +13,20 @@ LRESULT CSearchDlg::OnShowWindow(WPARAM wParam, LPARAM lParam) {
     // Sent before the window becomes visible: what is drawn now is what the user first sees.
     if (wParam && m_resetWhenShown)
         ResetSearch(true, *m_resetWhenShown == SearchTab::Users);  // once: ResetSearch clears it
+    // The box waits until the window stands on the screen.
+    if (wParam && m_keptBox)
+        PostMessage(WM_SEARCH_KEPT_BOX, 0, 0);
     return DefWindowProc(WM_SHOWWINDOW, wParam, lParam);
+}
+
+LRESULT CSearchDlg::OnKeptBox(WPARAM, LPARAM) {
+    if (IsWindowVisible() && m_keptBox) {
+        const std::optional<SearchBox> box = std::move(m_keptBox);
+        m_keptBox.reset();
+        if (ShowBox(box))
+            Render();
+    }
+    return 0;
 }
 
 void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
@@ -26,18 +39,45 @@ void CSearchDlg::ResetSearch(bool bReset, bool bUserTab) {
 }
 
 void CSearchDlg::OnFind() {
-    const std::optional<SearchBox> box = m_session.Find(ReadCriteria());
+    if (PostponeWhileClientCalls(Gesture::Find))
+        return;
+    ShowOutcome(m_session.Find(ReadCriteria()));
+}
+
+void CSearchDlg::OnNextPage() {
+    if (PostponeWhileClientCalls(Gesture::NextPage))
+        return;
+    // Past the cache the same query goes out again, read afresh from the hidden form.
+    ShowOutcome(m_session.NextPage(ReadCriteria()));
+}
+
+void CSearchDlg::ShowOutcome(const std::optional<SearchBox>& box) {
     Render();
     if (ShowBox(box))
         Render();
 }
 
-void CSearchDlg::OnNextPage() {
-    // Past the cache the same query goes out again, read afresh from the hidden form.
-    const std::optional<SearchBox> box = m_session.NextPage(ReadCriteria());
-    Render();
-    if (ShowBox(box))
-        Render();
+// A client's call may run a loop of its own (a box owned by its main window, say) while this window
+// stays usable. No query goes out under it, but the user's click is not lost: the last Find or page
+// turn is kept with the form as it was, and carried out as soon as the call returns.
+bool CSearchDlg::PostponeWhileClientCalls(Gesture gesture) {
+    if (m_innermostLoop != Loop::Client)
+        return false;
+    m_postponed.emplace(gesture, ReadCriteria());
+    m_postponedTab = m_session.Front();
+    return true;
+}
+
+void CSearchDlg::RunPostponedGesture() {
+    if (!m_postponed || m_session.RepliesHeld() || !GetSafeHwnd())
+        return;
+    const std::pair<Gesture, SearchCriteria> postponed = std::move(*m_postponed);
+    m_postponed.reset();
+    // On another tab by now, the click was for a view no longer in front.
+    if (m_session.Front() != m_postponedTab)
+        return;
+    ShowOutcome(postponed.first == Gesture::Find ? m_session.Find(postponed.second)
+                                                 : m_session.NextPage(postponed.second));
 }
 
 void CSearchDlg::OnPrevPage() {
@@ -62,5 +102,13 @@ void CSearchDlg::OnTabSelChange(NMHDR*, LRESULT* pResult) {
 bool CSearchDlg::ShowBox(const std::optional<SearchBox>& box) {
     if (!box)
         return false;
+    // Hidden with its minimised owner: the box would stand alone on the screen. It waits, the
+    // latest one only, until the window is shown again. A window the user closed has none: its
+    // queries were abandoned with it.
+    if (!IsWindowVisible()) {
+        if (!m_bClosed)
+            m_keptBox = box;
+        return false;
+    }
     return CallHoldingReplies([&] { SkinMessageBox(box->text, box->caption, 0); });
 }

@@ -93,22 +93,28 @@ void CSearchDlg::PassSysColorChange() {
 }
 
 // Reads the scheme and colours the lists and the separator by it. The lists take the scheme's
-// colours while it is on and get back the ones they had when it goes.
+// colours while it is on. When it goes they get back the skin's, where the skin had set its own;
+// otherwise the system's, set again at each later change of the system's colours (a list, once
+// given colours, no longer follows the system's by itself).
 void CSearchDlg::FollowContrastScheme() {
     const bool on = HighContrastIsOn();
     CListCtrl* const lists[] = {&m_listUser, &m_listZone};
+    const auto isSystem = [](COLORREF colour, int nSystem) { return colour == CLR_DEFAULT || colour == ::GetSysColor(nSystem); };
+    const ListColours system = {::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW),
+                                true};
     for (int i = 0; i < 2; ++i) {
         CListCtrl& list = *lists[i];
         ListColours& skin = m_skinListColours[i];
         if (on && !m_bHighContrast) {
+            // A window opened under the scheme reads the scheme's here: the skin set none.
             skin.background = static_cast<COLORREF>(list.SendMessage(LVM_GETBKCOLOR));
             skin.text = static_cast<COLORREF>(list.SendMessage(LVM_GETTEXTCOLOR));
             skin.textBackground = static_cast<COLORREF>(list.SendMessage(LVM_GETTEXTBKCOLOR));
+            skin.system = isSystem(skin.background, COLOR_WINDOW) && isSystem(skin.text, COLOR_WINDOWTEXT) &&
+                          isSystem(skin.textBackground, COLOR_WINDOW);
         }
-        if (on || m_bHighContrast) {
-            const ListColours colours = on ? ListColours{::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_WINDOWTEXT),
-                                                         ::GetSysColor(COLOR_WINDOW)}
-                                           : skin;
+        if (on || m_bHighContrast || skin.system) {
+            const ListColours colours = on || skin.system ? system : skin;
             list.SendMessage(LVM_SETBKCOLOR, 0, colours.background);
             list.SendMessage(LVM_SETTEXTCOLOR, 0, colours.text);
             list.SendMessage(LVM_SETTEXTBKCOLOR, 0, colours.textBackground);

@@ -66,6 +66,12 @@ void CSearchDlg::EnableFormInputs(const SearchViewState& view) {
 }
 
 BOOL CSearchDlg::PreTranslateMessage(MSG* pMsg) {
+    // The industry list, dropped, asks for Enter and Escape itself (they take the item or close the
+    // list); the dialog manager hands them over.
+    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN) &&
+        m_comboIndustry.GetSafeHwnd() && m_comboIndustry.SendMessage(CB_GETDROPPEDSTATE) &&
+        (pMsg->hwnd == m_comboIndustry.GetSafeHwnd() || ::IsChild(m_comboIndustry.GetSafeHwnd(), pMsg->hwnd)))
+        return CCommonSkinDialog::PreTranslateMessage(pMsg);
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE)
         return TRUE;  // Escape never closes the window
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN) {

@@ -263,6 +263,12 @@ public:
         WindowLock lock(*this);
         return m_store.size();
     }
+    // How many times records were taken back out of the store (a merge cancelled or failed):
+    // whatever the window drew of this tab since may show records that are gone.
+    std::uint64_t TakeBacks() const {
+        WindowLock lock(*this);
+        return m_takeBacks;
+    }
     std::uint64_t Generation() const {
         WindowLock lock(*this);
         return m_generation;
@@ -331,6 +337,7 @@ private:
         if (added == 0 || m_store.size() < added)
             return;
         RemoveLast(m_store, added);
+        ++m_takeBacks;
         // A page turned onto those records meanwhile goes back to the last page that is left.
         if (m_page > 0 && static_cast<std::size_t>(m_page) * kResultRowsPerPage >= m_store.size()) {
             m_page = m_store.empty() ? 0 : static_cast<int>((m_store.size() - 1) / kResultRowsPerPage);
@@ -358,6 +365,7 @@ private:
     int m_page = 0;
     typename Set::const_iterator m_first;  // first record of the page shown, when m_page > 0
     int m_newCount = 0;
+    std::uint64_t m_takeBacks = 0;
     std::uint64_t m_generation = 1;
     bool m_inFlight = false;
     bool m_shown = false;

@@ -65,6 +65,15 @@ void SearchSession::CancelQueries() {
     m_zones.CancelQuery();
 }
 
+void SearchSession::EndQueries() {
+    if (!QueryInFlight())
+        return;
+    CancelQueries();
+    RenewCommand();
+    FollowTakeBack(SearchTab::Users);
+    FollowTakeBack(SearchTab::Zones);
+}
+
 void SearchSession::SetFront(SearchTab tab) {
     m_front = tab;
     // Batches for the tab behind are not merged.
@@ -75,9 +84,23 @@ void SearchSession::SetFront(SearchTab tab) {
 void SearchSession::RowsChanged(SearchTab tab) {
     TabState& state = StateOf(tab);
     ++state.rowsVersion;
+    state.takeBacksShown = WithResults(tab, [](const auto& results) { return results.TakeBacks(); });
     // A list filled anew has no selection.
     state.selectedRow = -1;
     state.addAllowed = false;
+}
+
+bool SearchSession::TakenBack(SearchTab tab) const {
+    return WithResults(tab, [](const auto& results) { return results.TakeBacks(); }) !=
+           StateOf(tab).takeBacksShown;
+}
+
+void SearchSession::FollowTakeBack(SearchTab tab) {
+    if (!TakenBack(tab))
+        return;
+    TabState& state = StateOf(tab);
+    state.rowsShown = WithResults(tab, [](const auto& results) { return results.RowsOnPage(); });
+    RowsChanged(tab);
 }
 
 void SearchSession::RenewCommand() {
@@ -96,10 +119,12 @@ void SearchSession::AbandonSearch(SearchTab tab) {
     CancelQueries();
     RenewCommand();
     WithResults(tab, [](auto& results) { results.Abandon(); });
-    WithResults(tab == SearchTab::Users ? SearchTab::Zones : SearchTab::Users,
-                [](auto& results) { results.CancelQuery(); });
+    const SearchTab other = tab == SearchTab::Users ? SearchTab::Zones : SearchTab::Users;
+    WithResults(other, [](auto& results) { results.CancelQuery(); });
     StateOf(tab).rowsShown = 0;
     RowsChanged(tab);
+    // A merge of the other tab that was cancelled took its records back.
+    FollowTakeBack(other);
 }
 
 void SearchSession::AbandonAllSearches() {
@@ -158,12 +183,10 @@ std::optional<SearchBox> SearchSession::Send(const SearchCriteria& criteria) {
         return std::nullopt;
     TabState& state = StateOf(m_front);
     // A search from the form starts afresh: whatever a server still sends for an earlier one (a
-    // second answer to a query that failed, say) must not run into this one's pages.
-    if (state.view == TabView::Form) {
-        WithResults(m_front, [](auto& results) { results.Abandon(); });
-        state.rowsShown = 0;
-        RowsChanged(m_front);
-    }
+    // second answer to a query that failed, say) must not run into this one's pages. Only a new
+    // command makes sure of that: the library tells no answer from another but by its command.
+    if (state.view == TabView::Form)
+        AbandonSearch(m_front);
 
     const FindDecision decision = DecideFind(m_front, criteria);
     if (!decision.query)
@@ -243,6 +266,10 @@ std::optional<SearchBox> SearchSession::TakeReply() {
     // Under a box or a client call the reply waits: the page must not change beneath them.
     if (RepliesHeld())
         return std::nullopt;
+    // Every merge that took its records back (a batch that could not be copied, a merge cancelled)
+    // posted a reply, stale or not: the page drawn follows here.
+    FollowTakeBack(SearchTab::Users);
+    FollowTakeBack(SearchTab::Zones);
     const std::optional<PostedReply> posted = m_replies.TakeOldest();
     if (!posted)
         return std::nullopt;  // a stray message, or its reply was taken by one
@@ -303,6 +330,9 @@ void SearchSession::DecideAdd(const RowRecord& record, bool known, std::uint64_t
 }
 
 std::optional<RowRecord> SearchSession::RecordAtRow(int row) const {
+    // Records taken back since the page was drawn: row `row` on screen is not the store's.
+    if (TakenBack(m_front))
+        return std::nullopt;
     if (m_front == SearchTab::Users) {
         const std::optional<UserInfo> user = m_users.RecordAtRow(row);
         if (!user)
@@ -351,7 +381,7 @@ SearchViewState SearchSession::View() const {
     const bool oneUser = m_front == SearchTab::Users && state.byAccount;
     view.nextEnabled = results && !view.busy && pager.next && !oneUser;
     // The row actions work on the rows shown, a re-query out or not.
-    view.viewEnabled = results && state.selectedRow >= 0;
+    view.viewEnabled = results && state.selectedRow >= 0 && !TakenBack(m_front);
     view.addEnabled = view.viewEnabled && state.addAllowed;
     view.findCaption = view.busy ? search_text::kSearching : search_text::kFind;
     view.nextCaption = view.busy ? search_text::kSearching : search_text::kNextPage;
@@ -373,7 +403,9 @@ SearchViewState SearchSession::View() const {
     else if (checked && FormOf(*checked).HasEdit())
         view.focus = ViewFocus{ViewFocus::On::Edit, *checked};
     view.enter = results ? EnterKey::ViewRow : EnterKey::Find;
-    view.rowsVersion = {m_tabs[0].rowsVersion, m_tabs[1].rowsVersion};
+    // Both counts only grow: a list is filled again when either moved, so a page whose records
+    // were taken back on the protocol thread is never drawn with the rows it had.
+    view.rowsVersion = {m_tabs[0].rowsVersion + m_users.TakeBacks(), m_tabs[1].rowsVersion + m_zones.TakeBacks()};
     view.focusMoves = m_focusMoves;
     return view;
 }

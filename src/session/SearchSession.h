@@ -174,6 +174,9 @@ public:
     // The window goes: a merge running now stops at its next slice, and no reply of the queries
     // out is taken.
     void CancelQueries();
+    // The user closed the window: the queries out are abandoned, with a new command so that no
+    // answer to them can come, and nothing of them is shown; the results stay.
+    void EndQueries();
 
 private:
     struct TabState {
@@ -184,6 +187,7 @@ private:
         int selectedRow = -1;
         std::uint64_t selectedId = 0;
         bool addAllowed = false;
+        std::uint64_t takeBacksShown = 0;  // the results' TakeBacks() when the rows were last drawn
     };
 
     template <class Fn>
@@ -200,6 +204,10 @@ private:
     // beyond it; otherwise the page shown is filled up with what came.
     void ShowPage(SearchTab tab, bool advance);
     void RowsChanged(SearchTab tab);
+    // Records of `tab` were taken back since its rows were drawn (the page may have moved too).
+    bool TakenBack(SearchTab tab) const;
+    // Draws `tab`'s page anew when records were taken back from it.
+    void FollowTakeBack(SearchTab tab);
     // Has the host replace the command, if this one sent anything.
     void RenewCommand();
     void AbandonSearch(SearchTab tab);

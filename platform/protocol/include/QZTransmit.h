@@ -81,6 +81,12 @@ public:
     bool AnswerUsers(bool ok, const UserInfoSet& batch);
     bool AnswerZones(bool ok, const ZoneInfoSet& batch);
     bool Fail();  // ok=false with an empty batch of the query's kind
+    // A further answer to a request answered already: the server's own answer arriving after the
+    // transport reported a time-out, say. The command gets it like any other, as the library has no
+    // request ids to tell it by; only the command's end stops it. False when the request has not
+    // been answered yet, or as above.
+    bool AnswerUsersAgain(bool ok, const UserInfoSet& batch);
+    bool AnswerZonesAgain(bool ok, const ZoneInfoSet& batch);
 
 private:
     Impl* m_pImpl;

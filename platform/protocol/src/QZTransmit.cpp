@@ -1,6 +1,7 @@
 #include "TransportCore.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace QZP {
 namespace detail {
@@ -151,13 +152,13 @@ void Core::Unregister(const std::shared_ptr<CommandState>& command) {
 }
 
 bool Core::Deliver(const std::shared_ptr<CommandState>& command, const SearchQuery& query,
-                   std::size_t round, bool ok, bool empty, std::chrono::milliseconds latency,
+                   std::size_t round, bool ok, bool empty, bool moveCursor, std::chrono::milliseconds latency,
                    std::function<void(QZCommandSearchHandler&)> call) {
     std::lock_guard<std::mutex> lock(m_mutex);
     // The cursor moves on only over batches that arrived: a failed round is sent again, and once
     // a query has run past its last record the next identical send starts it over. Only the
     // latest send of the query may move it back; a later identical send has already moved on.
-    if (command->hasLast && command->last == query && command->nextRound == round + 1) {
+    if (moveCursor && command->hasLast && command->last == query && command->nextRound == round + 1) {
         if (!ok) {
             command->nextRound = round;
         } else if (empty) {
@@ -287,15 +288,31 @@ std::vector<std::shared_ptr<SearchRequest>> Core::Outstanding(CommandState& comm
 
 namespace {
 
-bool Settle(SearchRequest::Impl& impl, bool ok, bool empty,
+// The first answer of a request, or (again) a further one, which leaves the command's cursor alone.
+bool Settle(SearchRequest::Impl& impl, bool ok, bool empty, bool again,
             std::function<void(QZCommandSearchHandler&)> call) {
     std::lock_guard<std::mutex> lock(impl.answerMutex);
-    if (impl.answered) return false;
+    if (impl.answered != again) return false;
     impl.answered = true;
     auto core = impl.core.lock();
     if (!core) return false;
-    return core->Deliver(impl.command, impl.query, impl.round, ok, empty, impl.settings.latency,
+    return core->Deliver(impl.command, impl.query, impl.round, ok, empty, !again, impl.settings.latency,
                          std::move(call));
+}
+
+template <class Set>
+bool Answer(SearchRequest::Impl& impl, bool ok, const Set& batch, bool again) {
+    if (impl.query.IsUserQuery() != std::is_same<Set, UserInfoSet>::value) return false;
+    ok = ok && (again || !impl.failureInjected);
+    // The handler gets its own copy, which lives until the callback has returned.
+    auto copy = std::make_shared<const Set>(ok ? batch : Set());
+    const bool empty = copy->empty();
+    return Settle(impl, ok, empty, again, [ok, copy](QZCommandSearchHandler& handler) {
+        if constexpr (std::is_same<Set, UserInfoSet>::value)
+            handler.OnSearchUserResult(ok, *copy);
+        else
+            handler.OnSearchZoneResult(ok, *copy);
+    });
 }
 
 }  // namespace
@@ -319,26 +336,10 @@ bool SearchRequest::IsAnswered() const {
     return m_pImpl->answered;
 }
 
-bool SearchRequest::AnswerUsers(bool ok, const UserInfoSet& batch) {
-    if (!m_pImpl->query.IsUserQuery()) return false;
-    ok = ok && !m_pImpl->failureInjected;
-    // The handler gets its own copy, which lives until the callback has returned.
-    auto copy = std::make_shared<const UserInfoSet>(ok ? batch : UserInfoSet());
-    const bool empty = copy->empty();
-    return Settle(*m_pImpl, ok, empty, [ok, copy](QZCommandSearchHandler& handler) {
-        handler.OnSearchUserResult(ok, *copy);
-    });
-}
-
-bool SearchRequest::AnswerZones(bool ok, const ZoneInfoSet& batch) {
-    if (m_pImpl->query.IsUserQuery()) return false;
-    ok = ok && !m_pImpl->failureInjected;
-    auto copy = std::make_shared<const ZoneInfoSet>(ok ? batch : ZoneInfoSet());
-    const bool empty = copy->empty();
-    return Settle(*m_pImpl, ok, empty, [ok, copy](QZCommandSearchHandler& handler) {
-        handler.OnSearchZoneResult(ok, *copy);
-    });
-}
+bool SearchRequest::AnswerUsers(bool ok, const UserInfoSet& batch) { return Answer(*m_pImpl, ok, batch, false); }
+bool SearchRequest::AnswerZones(bool ok, const ZoneInfoSet& batch) { return Answer(*m_pImpl, ok, batch, false); }
+bool SearchRequest::AnswerUsersAgain(bool ok, const UserInfoSet& batch) { return Answer(*m_pImpl, ok, batch, true); }
+bool SearchRequest::AnswerZonesAgain(bool ok, const ZoneInfoSet& batch) { return Answer(*m_pImpl, ok, batch, true); }
 
 bool SearchRequest::Fail() {
     if (IsAnswered()) return false;

@@ -64,9 +64,10 @@ public:
     std::size_t LiveCommands() const;
     bool CallbackRunning() const;
 
-    // Called by a request exactly once, with its answer already turned into a delivery.
+    // Called by a request with its answer already turned into a delivery: once, and again for a
+    // further answer (moveCursor false: the command's next round stays as the first answer left it).
     bool Deliver(const std::shared_ptr<CommandState>& command, const SearchQuery& query,
-                 std::size_t round, bool ok, bool empty, std::chrono::milliseconds latency,
+                 std::size_t round, bool ok, bool empty, bool moveCursor, std::chrono::milliseconds latency,
                  std::function<void(QZCommandSearchHandler&)> call);
 
     TransportSettings GetSettings() const;

@@ -262,11 +262,14 @@ TEST_F(HostileInputTest, CommandsForEveryControlWhileBusySendNothingMore) {
     Pump();
     EXPECT_EQ(RowCount(ids::ListUser), 3);
 
-    // OK and Cancel from elsewhere close the window as the Close button does.
+    // OK and Cancel from elsewhere close the window as the Close button does: the next start is
+    // afresh, on the tab it asks for.
     for (int id : {IDOK, IDCANCEL}) {
         Start(true);
         Command(id);
         EXPECT_FALSE(::IsWindowVisible(Dialog())) << "command " << id;
+        Start(false);
+        EXPECT_EQ(::SendMessageW(Control(ids::Tab), TCM_GETCURSEL, 0, 0), 1) << "command " << id;
     }
 }
 

@@ -1,14 +1,20 @@
 // Ten thousand random user operations against a server on its own thread that answers now, late,
-// very late or never, with batches that overlap, repeat, come back empty or fail. After every step
-// the window must be consistent: not busy unless a query is out, each page showing exactly the
-// records its label names from the search in front, the pager following the page, one command, and
-// never a box inside a box. The seed is printed; SEARCH_SOAK_SEED replays a run.
+// very late or never, sometimes twice, with batches that overlap, repeat, come back empty, fail or
+// run to thousands of records. Among the operations are gestures that open loops while replies
+// land: the row menu kept open a while, a client's call that runs a loop in which the user keeps
+// clicking, the industry list dropped with its keys, Close with a query out. After every step the
+// window must be consistent: not busy unless a query is out, each page showing exactly the records
+// its label names from the search in front, the pager following the page, View following the
+// selection, one command, never a box inside a box nor for a window that is not shown, every action
+// handed to the client naming the record under the gesture, and every Find or page turn clicked
+// during a client's call carried out. The seed is printed; SEARCH_SOAK_SEED replays a run.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <random>
@@ -58,6 +64,7 @@ private:
         QZP::SearchRequestPtr request;
         std::chrono::steady_clock::time_point due;
         bool abandoned;
+        bool again;  // a second answer to a request answered already
     };
 
     void Run() {
@@ -67,31 +74,38 @@ private:
             const auto now = std::chrono::steady_clock::now();
             for (QZP::SearchRequestPtr request; (request = m_service.Request(seen)); ++seen) {
                 const std::uint64_t tag = TagOf(request->Query());
+                // A second answer still counts for a re-query of its search (the library cannot
+                // tell the two apart), not for a new search of the same tag.
                 for (Held& earlier : held)
-                    earlier.abandoned |= TagOf(earlier.request->Query()) == tag;
+                    earlier.abandoned |= TagOf(earlier.request->Query()) == tag && (!earlier.again || request->Round() == 0);
                 const unsigned roll = m_rng() % 100;
                 if (roll < 5)
                     continue;  // never answered: only Back or a reset gets the window out
                 const int delayMs = roll < 55 ? 0 : roll < 85 ? 1 + m_rng() % 30 : 100 + m_rng() % 300;
-                held.push_back({request, now + std::chrono::milliseconds(delayMs), false});
+                held.push_back({request, now + std::chrono::milliseconds(delayMs), false, false});
             }
+            std::vector<Held> again;
             for (auto it = held.begin(); it != held.end();) {
                 if (it->due > now) {
                     ++it;
                     continue;
                 }
-                Answer(*it->request, it->abandoned);
+                Answer(*it->request, it->abandoned, it->again);
+                // Now and then the server answers once more, later: after a time-out, say.
+                if (!it->again && m_rng() % 100 < 8)
+                    again.push_back({it->request, now + std::chrono::milliseconds(1 + m_rng() % 200), false, true});
                 it = held.erase(it);
             }
+            held.insert(held.end(), again.begin(), again.end());
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
 
-    void Answer(QZP::SearchRequest& request, bool abandoned) {
+    void Answer(QZP::SearchRequest& request, bool abandoned, bool again) {
         const std::uint64_t tag = TagOf(request.Query());
         std::uint64_t uncounted = 0;
         std::uint64_t& sent = abandoned ? uncounted : m_sent[tag];
-        if (request.Round() == 0)
+        if (request.Round() == 0 && !again)
             sent = 0;  // a new search: its records count from 1 again
         const std::uint64_t base = abandoned ? kAbandonedBase : 0;  // numbers no page may show
         const unsigned roll = m_rng() % 100;
@@ -108,7 +122,8 @@ private:
         } else {
             const std::uint64_t overlap = m_rng() % (std::min<std::uint64_t>(3, sent) + 1);
             first = sent + 1 - overlap;
-            count = 1 + m_rng() % 15;
+            // Now and then thousands: a merge long enough for the user to act while it runs.
+            count = roll < 30 ? 1000 + m_rng() % 3000 : 1 + m_rng() % 15;
         }
         if (ok && count > 0)
             sent = std::max(sent, first + count - 1);
@@ -116,12 +131,12 @@ private:
             UserInfoSet batch;
             for (std::uint64_t n = first; n < first + count; ++n)
                 batch.push_back(MakeUser((tag << kTagShift) | (base + n), static_cast<int>(n % 6)));
-            request.AnswerUsers(ok, batch);
+            again ? request.AnswerUsersAgain(ok, batch) : request.AnswerUsers(ok, batch);
         } else {
             ZoneInfoSet batch;
             for (std::uint64_t n = first; n < first + count; ++n)
                 batch.push_back(MakeZone((tag << kTagShift) | (base + n), static_cast<std::uint16_t>(n % 5)));
-            request.AnswerZones(ok, batch);
+            again ? request.AnswerZonesAgain(ok, batch) : request.AnswerZones(ok, batch);
         }
         ++m_answered;
     }
@@ -135,13 +150,16 @@ private:
 };
 
 // Boxes as the window shows them: recorded, with the messages that would reach a real box's loop
-// dispatched while it is up, and the depth of boxes within boxes kept.
+// dispatched while it is up, the depth of boxes within boxes kept, and those shown for a window not
+// on the screen counted.
 int g_boxDepth = 0;
 int g_deepestBox = 0;
 int g_boxes = 0;
-int PresentWithALoop(HWND, const wchar_t* text, const wchar_t* caption, UINT) {
+int g_boxesUnseen = 0;
+int PresentWithALoop(HWND owner, const wchar_t* text, const wchar_t* caption, UINT) {
     ++g_boxDepth;
     ++g_boxes;
+    g_boxesUnseen += owner && ::IsWindowVisible(owner) ? 0 : 1;
     g_deepestBox = std::max(g_deepestBox, g_boxDepth);
     RecordedBoxes().push_back({nullptr, text, caption, 0});
     MSG msg;
@@ -158,9 +176,26 @@ std::uint64_t RowId(const std::wstring& cell, bool users) {
     return std::wcstoull(cell.c_str() + (users ? 3 : 0), nullptr, 10);
 }
 
-enum Op { kTab, kBack, kNext, kPrev, kFind, kEnter, kEscape, kSelect, kAdd, kView, kReopen, kOps };
-const char* const kOpNames[] = {"tab", "Back", "Next", "Previous", "Find", "Enter",
-                                "Escape", "select", "Add", "View", "close and reopen"};
+// Pumps for about `ms` milliseconds, as a loop that waits on the user does.
+void PumpFor(int ms) {
+    const ULONGLONG until = ::GetTickCount64() + static_cast<ULONGLONG>(ms);
+    do {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(1);
+    } while (::GetTickCount64() < until);
+}
+
+bool IsAction(const HandlerCall& call) { return call.op.rfind("Is", 0) != 0; }
+
+enum Op { kTab, kBack, kNext, kPrev, kFind, kEnter, kEscape, kSelect, kAdd, kView, kReopen,
+          kMenu, kClientLoop, kDropDown, kClose, kOps };
+const char* const kOpNames[] = {"tab", "Back", "Next", "Previous", "Find", "Enter", "Escape", "select",
+                                "Add", "View", "close and reopen", "row menu", "a client's loop",
+                                "industry list", "Close with a query out"};
 
 }  // namespace
 
@@ -176,6 +211,116 @@ protected:
     }
     int CurrentTab() const {
         return ::SendMessageW(Control(ids::Tab), TCM_GETCURSEL, 0, 0) == 1 ? 1 : 0;
+    }
+    int FrontList() const { return CurrentTab() == 0 ? ids::ListUser : ids::ListZone; }
+    bool FormShown(int tab) const { return Shown(tab == 0 ? ids::RadioNick : ids::RadioZoneById); }
+    // The record a row stands for, as the client must be handed it.
+    std::uint64_t RowRecord(int row) const { return RowId(Cell(FrontList(), row, 0), CurrentTab() == 0); }
+
+    // Acts (gesture) on the record `id`: the first action handed to the client afterwards must name
+    // it, whatever landed meanwhile.
+    void ExpectActionOn(std::uint64_t id, const std::function<void()>& gesture) {
+        const std::size_t before = m_handler.calls.size();
+        gesture();
+        for (std::size_t i = before; i < m_handler.calls.size(); ++i) {
+            if (IsAction(m_handler.calls[i])) {
+                EXPECT_EQ(m_handler.calls[i].id, id) << m_handler.calls[i].op << " on another record than the gesture's";
+                break;
+            }
+        }
+    }
+
+    // The row menu of a random row, kept open a random while, then a random command or dismissed.
+    void UseRowMenu(std::mt19937& rng) {
+        const int list = FrontList();
+        const int rows = Shown(list) ? RowCount(list) : 0;
+        if (rows == 0)
+            return;
+        const int row = static_cast<int>(rng() % static_cast<unsigned>(rows));
+        const std::wstring cell = Cell(list, row, 0);
+        const int item = static_cast<int>(rng() % 4);  // Add, View, the separator: dismissed, copy
+        const int openMs = static_cast<int>(rng() % 40);
+        RECT rc = {};
+        rc.left = LVIR_BOUNDS;
+        ::SendMessageW(Control(list), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc));
+        POINT pt = {rc.left + 10, (rc.top + rc.bottom) / 2};
+        ::ClientToScreen(Control(list), &pt);
+        PutOnClipboard(L"");
+        bool copied = false;
+        ExpectActionOn(RowRecord(row), [&] {
+            windriver::WithPopupMenu(
+                [&] { ::SendMessageW(Control(list), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Control(list)), MAKELPARAM(pt.x, pt.y)); },
+                [&](HWND menuWindow, HMENU menu) {
+                    PumpFor(openMs);
+                    const auto items = windriver::MenuItems(menu);
+                    if (item == 2 || items.size() != 4 || !items[static_cast<std::size_t>(item)].enabled) {
+                        ::EndMenu();
+                        return;
+                    }
+                    copied = item == 3;
+                    windriver::ChooseMenuItem(menuWindow, menu, item);
+                });
+        });
+        if (copied) {
+            EXPECT_EQ(ClipboardText(), cell) << "copied another row than the menu's";
+        }
+    }
+
+    // The next call into the client runs a loop for a while, in which the user goes on: goes back,
+    // pages, finds, presses Enter. A Find or page turn clicked there, the last click, must be
+    // carried out once the call returns (checked after the step).
+    void ArmClientLoop(std::mt19937& rng) {
+        m_handler.during = [this, &rng](const HandlerCall&) {
+            m_handler.during = nullptr;  // one loop; calls made inside it run none
+            const int clicks = static_cast<int>(rng() % 4);
+            for (int i = 0; i < clicks && Dialog() && !m_clickedInCall; ++i) {
+                PumpFor(static_cast<int>(rng() % 10));
+                const int t = CurrentTab();
+                const int what = static_cast<int>(rng() % 5);
+                if (what == 0) {
+                    TryClick(ids::Back);
+                } else if (what == 1) {
+                    TryClick(ids::PrevPage);
+                } else if (what == 2 && Usable(ids::NextPage)) {
+                    NoteClick(t, ids::NextPage);
+                    TryClick(ids::NextPage);
+                } else if (Usable(ids::Find) && FormShown(t) && FillForm(rng)) {
+                    m_formGesture[t] = true;
+                    NoteClick(t, ids::Find);
+                    if (what == 3)
+                        TryClick(ids::Find);
+                    else
+                        PressKey(t == 0 ? ids::EditNick : ids::EditZoneName, VK_RETURN);
+                }
+            }
+            PumpFor(static_cast<int>(rng() % 20));
+        };
+    }
+    void NoteClick(int tab, int id) {
+        m_clickedInCall = true;
+        m_clickedId = id;
+        m_queriesAtClick = m_service.QueryCount();
+        m_boxesAtClick = g_boxes;
+        m_labelAtClick = Text(ids::PageLabel);
+        m_tabAtClick = tab;
+    }
+
+    // The industry list dropped on the zones form, an item highlighted, then Enter or Escape: the
+    // list takes the key and closes, nothing is searched, the window stays.
+    void UseIndustryList(std::mt19937& rng) {
+        if (!Usable(ids::ComboIndustry))
+            return;
+        const std::size_t queries = m_service.QueryCount();
+        ::SetFocus(Control(ids::ComboIndustry));
+        ::SendMessageW(Control(ids::ComboIndustry), CB_SHOWDROPDOWN, TRUE, 0);
+        PressKey(ids::ComboIndustry, VK_DOWN);
+        const bool enter = rng() % 2 == 0;
+        PressKey(ids::ComboIndustry, enter ? VK_RETURN : VK_ESCAPE);
+        EXPECT_FALSE(::SendMessageW(Control(ids::ComboIndustry), CB_GETDROPPEDSTATE, 0, 0))
+            << (enter ? "Enter" : "Escape") << " left the industry list open";
+        EXPECT_EQ(m_service.QueryCount(), queries) << "a key for the open list searched";
+        EXPECT_TRUE(::IsWindowVisible(Dialog())) << "a key for the open list closed the window";
+        ::SendMessageW(Control(ids::ComboIndustry), CB_SHOWDROPDOWN, FALSE, 0);
     }
 
     // Fills the form in front with fresh criteria; false when no form is in front.
@@ -241,13 +386,43 @@ protected:
             break;
         }
         case kAdd:
-            TryClick(ids::Add);
+        case kView: {
+            const int selected = Shown(FrontList()) ? m_driver.SelectedRow(FrontList()) : -1;
+            if (selected >= 0)
+                ExpectActionOn(RowRecord(selected), [&] { TryClick(op == kAdd ? ids::Add : ids::View); });
             break;
-        case kView:
-            TryClick(ids::View);
-            break;
+        }
         case kReopen:
             TryClick(ids::Close);
+            m_search->StartSearch(nullptr, rng() % 2 == 0);
+            break;
+        case kMenu:
+            // Now and then the right-click's question to the client runs a loop too.
+            if (rng() % 3 == 0)
+                ArmClientLoop(rng);
+            UseRowMenu(rng);
+            m_handler.during = nullptr;
+            break;
+        case kClientLoop: {
+            // The loop comes with the action or the selection's question to the client.
+            ArmClientLoop(rng);
+            const int list = FrontList();
+            const int rows = Shown(list) ? RowCount(list) : 0;
+            const int selected = Shown(list) ? m_driver.SelectedRow(list) : -1;
+            if (rows > 0 && (selected < 0 || rng() % 2))
+                SelectRow(static_cast<int>(rng() % static_cast<unsigned>(rows)));
+            else if (selected >= 0)
+                ExpectActionOn(RowRecord(selected), [&] { TryClick(rng() % 2 ? ids::Add : ids::View); });
+            m_handler.during = nullptr;
+            break;
+        }
+        case kDropDown:
+            UseIndustryList(rng);
+            break;
+        case kClose:
+            // Hidden a while, as replies and boxes would come, then opened again afresh.
+            TryClick(ids::Close);
+            PumpFor(static_cast<int>(rng() % 60));
             m_search->StartSearch(nullptr, rng() % 2 == 0);
             break;
         default:
@@ -262,6 +437,7 @@ protected:
         ASSERT_NE(Dialog(), nullptr);
         EXPECT_EQ(m_transmit->LiveCommands(), 1u);
         EXPECT_LE(g_deepestBox, 1) << "a box inside a box";
+        EXPECT_EQ(g_boxesUnseen, 0) << "a box for a window that is not shown";
 
         const bool busy = Text(ids::Find) == L"正在查找";
         EXPECT_EQ(Enabled(ids::Tab), !busy);
@@ -290,6 +466,7 @@ protected:
             EXPECT_EQ(id & 0xFFFFFFFFu, static_cast<std::uint64_t>((page - 1) * 10 + r + 1))
                 << "row " << r << " of page " << page;
         }
+        EXPECT_EQ(Enabled(ids::View), m_driver.SelectedRow(list) >= 0) << "View does not follow the selection";
         if (!busy) {
             EXPECT_EQ(Enabled(ids::PrevPage), page > 1);
             if (t == 0 && Checked(ids::RadioAccount)) {
@@ -300,6 +477,14 @@ protected:
 
     std::uint64_t m_nextTag = 0;
     std::uint64_t m_searchTag[2] = {0, 0};
+    // A Find or page turn clicked during a client's call in this step, and what stood then.
+    bool m_clickedInCall = false;
+    int m_clickedId = 0;
+    bool m_formGesture[2] = {false, false};
+    std::size_t m_queriesAtClick = 0;
+    int m_boxesAtClick = 0;
+    std::wstring m_labelAtClick;
+    int m_tabAtClick = 0;
 };
 
 TEST_F(SoakTest, TenThousandRandomStepsAgainstAnErraticServer) {
@@ -314,7 +499,7 @@ TEST_F(SoakTest, TenThousandRandomStepsAgainstAnErraticServer) {
     wintest::Watchdog watchdog(60000);
     RandomServer server(m_service, seed + 1);
     std::mt19937 rng(seed);
-    const int weights[kOps] = {6, 8, 14, 8, 16, 6, 3, 8, 4, 4, 3};
+    const int weights[kOps] = {6, 8, 14, 8, 16, 6, 3, 8, 4, 4, 3, 5, 5, 3, 2};
     std::discrete_distribution<int> pick(std::begin(weights), std::end(weights));
     int performed[kOps] = {};
     std::deque<std::string> history;  // printed when a step fails
@@ -328,6 +513,8 @@ TEST_F(SoakTest, TenThousandRandomStepsAgainstAnErraticServer) {
                                    Shown(ids::RadioZoneById)};
         const std::size_t queriesBefore = m_service.QueryCount();
         const int boxesBefore = g_boxes;
+        m_clickedInCall = false;
+        m_formGesture[0] = m_formGesture[1] = false;
         Act(op, rng);
         ++performed[op];
         EXPECT_LE(g_boxes - boxesBefore, 1) << "step " << step << ": more than one box for one step";
@@ -341,10 +528,17 @@ TEST_F(SoakTest, TenThousandRandomStepsAgainstAnErraticServer) {
             ASSERT_EQ(m_service.QueryCount(), queriesBefore + 1) << "step " << step;
             const QZP::SearchQuery query = m_service.Queries().back();
             const int t = query.IsUserQuery() ? 0 : 1;
-            if (formShown[t])
+            if (formShown[t] || m_formGesture[t])
                 m_searchTag[t] = TagOf(query);
             else
                 EXPECT_EQ(TagOf(query), m_searchTag[t]) << "step " << step << ": a re-query of another search";
+        }
+        // Carried out: it sent a query, showed a box or turned the page; or refused where the user
+        // sees it, the button no longer offered; or the user went on to another tab.
+        if (m_clickedInCall && CurrentTab() == m_tabAtClick) {
+            EXPECT_TRUE(m_service.QueryCount() > m_queriesAtClick || g_boxes > m_boxesAtClick ||
+                        Text(ids::PageLabel) != m_labelAtClick || !Usable(m_clickedId))
+                << "step " << step << ": a click during the client's call was dropped";
         }
         CheckWindow(step);
         const int list = CurrentTab() == 0 ? ids::ListUser : ids::ListZone;

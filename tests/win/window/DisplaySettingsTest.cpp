@@ -118,7 +118,14 @@ TEST_F(SearchWindowTest, HighContrastSchemeDrawsTheWindowInTheSystemColoursOnly)
         {
             wintest::HighContrastScope scheme(L"Search.dll", Scheme());
             ASSERT_TRUE(scheme.On());
-            if (openedUnderIt) Start(true);
+            if (openedUnderIt) {
+                // The client's own windows pass the news to the common controls, as a real
+                // client's do: the lists are then made in the scheme's colours.
+                HWND probe = ::CreateWindowW(WC_LISTVIEWW, L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+                ::SendMessageW(probe, WM_SYSCOLORCHANGE, 0, 0);
+                ::DestroyWindow(probe);
+                Start(true);
+            }
             for (int view = 0; view < 3; ++view) {
                 views[view]();
                 const windriver::Picture shown = picture();
@@ -139,6 +146,9 @@ TEST_F(SearchWindowTest, HighContrastSchemeDrawsTheWindowInTheSystemColoursOnly)
             views[0]();
         }
         if (openedUnderIt) {
+            // The skin set no colours of its own: the lists take the system's, not the scheme's.
+            Pump();
+            EXPECT_EQ(static_cast<COLORREF>(listColours()[0]), ::GetSysColor(COLOR_WINDOW)) << "scheme gone, opened under it";
             Stop();
             continue;
         }

@@ -28,24 +28,30 @@ std::vector<ShownBox>& RecordedBoxes() {
     return boxes;
 }
 
+void RecordingHandler::Record(const HandlerCall& call) {
+    calls.push_back(call);
+    if (during)
+        during(call);
+}
+
 void RecordingHandler::AddFriend(std::uint64_t id, const std::wstring& account) {
-    calls.push_back({"AddFriend", id, account});
+    Record({"AddFriend", id, account});
 }
 void RecordingHandler::ViewUserInfo(std::uint64_t id, const std::wstring& account) {
-    calls.push_back({"ViewUserInfo", id, account});
+    Record({"ViewUserInfo", id, account});
 }
-void RecordingHandler::JoinZone(std::uint64_t id) { calls.push_back({"JoinZone", id, L""}); }
-void RecordingHandler::ViewZoneInfo(std::uint64_t id) { calls.push_back({"ViewZoneInfo", id, L""}); }
+void RecordingHandler::JoinZone(std::uint64_t id) { Record({"JoinZone", id, L""}); }
+void RecordingHandler::ViewZoneInfo(std::uint64_t id) { Record({"ViewZoneInfo", id, L""}); }
 std::vector<std::wstring> RecordingHandler::GetIndustryList() {
     ++industryRequests;
     return industries;
 }
 bool RecordingHandler::IsFriend(std::uint64_t id) {
-    calls.push_back({"IsFriend", id, L""});
+    Record({"IsFriend", id, L""});
     return std::find(friends.begin(), friends.end(), id) != friends.end();
 }
 bool RecordingHandler::IsZoneMember(std::uint64_t id) {
-    calls.push_back({"IsZoneMember", id, L""});
+    Record({"IsZoneMember", id, L""});
     return std::find(memberships.begin(), memberships.end(), id) != memberships.end();
 }
 

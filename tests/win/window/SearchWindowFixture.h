@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ public:
     std::vector<std::uint64_t> memberships;
     std::vector<HandlerCall> calls;
     int industryRequests = 0;
+    // Run inside each call after it is recorded, as a client's own loop would run (a box of its own).
+    std::function<void(const HandlerCall&)> during;
 
     void AddFriend(std::uint64_t id, const std::wstring& account) override;
     void ViewUserInfo(std::uint64_t id, const std::wstring& account) override;
@@ -51,6 +54,9 @@ public:
     std::vector<std::wstring> GetIndustryList() override;
     bool IsFriend(std::uint64_t id) override;
     bool IsZoneMember(std::uint64_t id) override;
+
+private:
+    void Record(const HandlerCall& call);
 };
 
 struct ShownBox {
