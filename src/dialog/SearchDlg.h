@@ -34,6 +34,8 @@ inline int ScaleTo(int nPixelsAt96, UINT nDpi) {
 constexpr UINT WM_SEARCH_RESULT = WM_USER + 100;
 // A box kept while the window was not shown (ShowBox) is shown now that it is.
 constexpr UINT WM_SEARCH_KEPT_BOX = WM_USER + 101;
+// Enter on a row: its record, taken at the key, is viewed (ViewWhenDispatched).
+constexpr UINT WM_SEARCH_VIEW_ENTERED = WM_USER + 102;
 
 class CSearchDlg : public CCommonSkinDialog, public QZP::QZCommandSearchHandler {
 public:
@@ -87,6 +89,7 @@ protected:
     void OnTabSelChange(NMHDR* pNotify, LRESULT* pResult);
     LRESULT OnSearchResult(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeptBox(WPARAM wParam, LPARAM lParam);
+    LRESULT OnViewEntered(WPARAM wParam, LPARAM lParam);
     void OnAddFriend();
     void OnResultItemChanged(NMHDR* pNotify, LRESULT* pResult);
     void OnViewInfo();
@@ -228,6 +231,7 @@ private:
     void ActOnRow(int row, UserAction userAction, ZoneAction zoneAction);
     // The same for a record of `tab` taken before a loop (a menu), whatever the rows are now.
     void ActOnRecord(SearchTab tab, const RowRecord& record, UserAction userAction, ZoneAction zoneAction);
+    void ViewWhenDispatched();
     // The selected row of the list in front, -1 when none.
     int SelectedRow();
     // The context menu of row `row` at `pt` (screen coordinates), and what was chosen in it, done
@@ -303,6 +307,7 @@ private:
     std::optional<std::pair<Gesture, SearchCriteria>> m_postponed;
     SearchTab m_postponedTab = SearchTab::Users;
     std::optional<SearchBox> m_keptBox;
+    std::optional<std::pair<SearchTab, RowRecord>> m_enteredRecord;  // Enter's, until its message comes
 
     // Where the callbacks post. Set before the mailbox opens and read only under its lock.
     HWND m_hWndResults = nullptr;

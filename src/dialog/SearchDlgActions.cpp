@@ -61,6 +61,26 @@ void CSearchDlg::OnViewInfo() {
     ActOnRow(SelectedRow(), &SearchResultHandler::ViewUserInfo, &SearchResultHandler::ViewZoneInfo);
 }
 
+// Enter on a row, from the thread's message filter: the record is taken now, and viewed once the
+// posted message comes, so that a reply handled before it (which may fill the list anew) cannot
+// make it another row or none.
+void CSearchDlg::ViewWhenDispatched() {
+    const std::optional<RowRecord> record = m_session.RecordAtRow(SelectedRow());
+    if (!record)
+        return;
+    m_enteredRecord.emplace(m_session.Front(), *record);
+    PostMessage(WM_SEARCH_VIEW_ENTERED, 0, 0);
+}
+
+LRESULT CSearchDlg::OnViewEntered(WPARAM, LPARAM) {
+    if (m_enteredRecord) {
+        const std::pair<SearchTab, RowRecord> entered = std::move(*m_enteredRecord);
+        m_enteredRecord.reset();
+        ActOnRecord(entered.first, entered.second, &SearchResultHandler::ViewUserInfo, &SearchResultHandler::ViewZoneInfo);
+    }
+    return 0;
+}
+
 void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
     *pResult = 0;
     if (m_nFilling > 0)
@@ -80,7 +100,9 @@ void CSearchDlg::OnResultItemChanged(NMHDR*, LRESULT* pResult) {
             answered = true;
         }, Loop::Client))
         return;
-    if (answered) {
+    // On another tab by now (the user switched during the call), the answer is about a row not in
+    // front, and Add stays off there.
+    if (answered && m_session.Front() == tab) {
         const std::uint64_t self = tab == SearchTab::Users ? m_pSearchCmd->GetSelfID() : 0;
         m_session.DecideAdd(*record, known, self);
     }

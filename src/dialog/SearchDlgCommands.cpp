@@ -45,7 +45,8 @@ void CSearchDlg::OnFind() {
 }
 
 void CSearchDlg::OnNextPage() {
-    if (PostponeWhileClientCalls(Gesture::NextPage))
+    // Within the cache the page turns at once; only a query waits for the client's call.
+    if (!m_session.NextFromCache() && PostponeWhileClientCalls(Gesture::NextPage))
         return;
     // Past the cache the same query goes out again, read afresh from the hidden form.
     ShowOutcome(m_session.NextPage(ReadCriteria()));

@@ -80,7 +80,7 @@ BOOL CSearchDlg::PreTranslateMessage(MSG* pMsg) {
         if (view.enter == EnterKey::Find)
             PostMessage(WM_COMMAND, IDC_BTN_FIND, 0);
         else if (pMsg->hwnd == ListOf(view.front).GetSafeHwnd())
-            PostMessage(WM_COMMAND, IDC_BTN_VIEW, 0);
+            ViewWhenDispatched();
         return TRUE;
     }
     return CCommonSkinDialog::PreTranslateMessage(pMsg);

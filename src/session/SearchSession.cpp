@@ -219,6 +219,11 @@ std::optional<SearchBox> SearchSession::NextPage(const SearchCriteria& criteria)
     return Send(criteria);
 }
 
+bool SearchSession::NextFromCache() const {
+    return View().nextEnabled &&
+           WithResults(m_front, [](const auto& results) { return results.Next(); }) == NextStep::FromCache;
+}
+
 void SearchSession::PreviousPage() {
     if (!View().previousEnabled)
         return;

@@ -137,6 +137,8 @@ public:
     std::optional<SearchBox> Find(const SearchCriteria& criteria);
     // Next page from the cache, or past it the same query again (which may be refused).
     std::optional<SearchBox> NextPage(const SearchCriteria& criteria);
+    // Whether NextPage would turn the page from the cache, without a query.
+    bool NextFromCache() const;
     void PreviousPage();
     // The search of the tab in front ends and its form comes back; the other tab keeps its results.
     void Back();

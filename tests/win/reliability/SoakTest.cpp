@@ -58,6 +58,15 @@ public:
         m_thread.join();
     }
     int Answered() const { return m_answered.load(); }
+    // The request answered last is answered again at once, with a hundred thousand records or so.
+    // True when the answer went to the command (it is not gone).
+    bool RepeatLastAnswerLarge() {
+        m_repeat = kRepeatAsked;
+        const ULONGLONG until = ::GetTickCount64() + 5000;
+        while (m_repeat == kRepeatAsked && ::GetTickCount64() < until)
+            ::Sleep(1);
+        return m_repeat.exchange(kRepeatNone) == kRepeatSent;
+    }
 
 private:
     struct Held {
@@ -85,14 +94,20 @@ private:
                 held.push_back({request, now + std::chrono::milliseconds(delayMs), false, false});
             }
             std::vector<Held> again;
+            if (m_repeat == kRepeatAsked) {
+                m_repeat = m_lastAnswered && Answer(*m_lastAnswered, false, true, true) ? kRepeatSent : kRepeatRefused;
+            }
             for (auto it = held.begin(); it != held.end();) {
                 if (it->due > now) {
                     ++it;
                     continue;
                 }
-                Answer(*it->request, it->abandoned, it->again);
-                // Now and then the server answers once more, later: after a time-out, say.
-                if (!it->again && m_rng() % 100 < 8)
+                const bool failed = !Answer(*it->request, it->abandoned, it->again, false);
+                if (!it->again)
+                    m_lastAnswered = it->request;
+                // Now and then the server answers once more, later; most often what the transport
+                // reported as a time-out.
+                if (!it->again && m_rng() % 100 < (failed ? 50u : 5u))
                     again.push_back({it->request, now + std::chrono::milliseconds(1 + m_rng() % 200), false, true});
                 it = held.erase(it);
             }
@@ -101,7 +116,8 @@ private:
         }
     }
 
-    void Answer(QZP::SearchRequest& request, bool abandoned, bool again) {
+    // False when the answer was a failure, or refused (its command is gone).
+    bool Answer(QZP::SearchRequest& request, bool abandoned, bool again, bool large) {
         const std::uint64_t tag = TagOf(request.Query());
         std::uint64_t uncounted = 0;
         std::uint64_t& sent = abandoned ? uncounted : m_sent[tag];
@@ -112,7 +128,10 @@ private:
         bool ok = true;
         std::uint64_t first = 0;
         std::uint64_t count = 0;
-        if (roll < 8) {
+        if (large) {
+            first = sent + 1;
+            count = 60000 + m_rng() % 60000;
+        } else if (roll < 8) {
             ok = false;
         } else if (roll < 16) {
             // empty: nothing (more) found
@@ -123,28 +142,33 @@ private:
             const std::uint64_t overlap = m_rng() % (std::min<std::uint64_t>(3, sent) + 1);
             first = sent + 1 - overlap;
             // Now and then thousands: a merge long enough for the user to act while it runs.
-            count = roll < 30 ? 1000 + m_rng() % 3000 : 1 + m_rng() % 15;
+            count = roll < 30 || (again && roll < 60) ? 1000 + m_rng() % 8000 : 1 + m_rng() % 15;
         }
         if (ok && count > 0)
             sent = std::max(sent, first + count - 1);
+        bool accepted = false;
         if (request.Query().IsUserQuery()) {
             UserInfoSet batch;
             for (std::uint64_t n = first; n < first + count; ++n)
                 batch.push_back(MakeUser((tag << kTagShift) | (base + n), static_cast<int>(n % 6)));
-            again ? request.AnswerUsersAgain(ok, batch) : request.AnswerUsers(ok, batch);
+            accepted = again ? request.AnswerUsersAgain(ok, batch) : request.AnswerUsers(ok, batch);
         } else {
             ZoneInfoSet batch;
             for (std::uint64_t n = first; n < first + count; ++n)
                 batch.push_back(MakeZone((tag << kTagShift) | (base + n), static_cast<std::uint16_t>(n % 5)));
-            again ? request.AnswerZonesAgain(ok, batch) : request.AnswerZones(ok, batch);
+            accepted = again ? request.AnswerZonesAgain(ok, batch) : request.AnswerZones(ok, batch);
         }
         ++m_answered;
+        return accepted && ok && !request.FailureInjected();
     }
 
     QZP::ScriptedService& m_service;
     std::mt19937 m_rng;
     std::map<std::uint64_t, std::uint64_t> m_sent;  // records sent per tag
     std::atomic<bool> m_stop{false};
+    enum { kRepeatNone, kRepeatAsked, kRepeatSent, kRepeatRefused };
+    std::atomic<int> m_repeat{kRepeatNone};
+    QZP::SearchRequestPtr m_lastAnswered;  // the server thread's
     std::atomic<int> m_answered{0};
     std::thread m_thread;
 };
@@ -192,10 +216,10 @@ void PumpFor(int ms) {
 bool IsAction(const HandlerCall& call) { return call.op.rfind("Is", 0) != 0; }
 
 enum Op { kTab, kBack, kNext, kPrev, kFind, kEnter, kEscape, kSelect, kAdd, kView, kReopen,
-          kMenu, kClientLoop, kDropDown, kClose, kOps };
+          kMenu, kClientLoop, kDropDown, kClose, kMergeRace, kOps };
 const char* const kOpNames[] = {"tab", "Back", "Next", "Previous", "Find", "Enter", "Escape", "select",
                                 "Add", "View", "close and reopen", "row menu", "a client's loop",
-                                "industry list", "Close with a query out"};
+                                "industry list", "Close with a query out", "away during a merge"};
 
 }  // namespace
 
@@ -239,7 +263,8 @@ protected:
         const int row = static_cast<int>(rng() % static_cast<unsigned>(rows));
         const std::wstring cell = Cell(list, row, 0);
         const int item = static_cast<int>(rng() % 4);  // Add, View, the separator: dismissed, copy
-        const int openMs = static_cast<int>(rng() % 40);
+        const bool busy = Text(ids::Find) == L"正在查找";
+        const int openMs = static_cast<int>(rng() % (busy ? 400 : 40));
         RECT rc = {};
         rc.left = LVIR_BOUNDS;
         ::SendMessageW(Control(list), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc));
@@ -248,7 +273,9 @@ protected:
         PutOnClipboard(L"");
         bool copied = false;
         ExpectActionOn(RowRecord(row), [&] {
-            windriver::WithPopupMenu(
+            const std::size_t queries = m_service.QueryCount();
+            const int answered = m_server->Answered();
+            m_reached.menus += windriver::WithPopupMenu(
                 [&] { ::SendMessageW(Control(list), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Control(list)), MAKELPARAM(pt.x, pt.y)); },
                 [&](HWND menuWindow, HMENU menu) {
                     PumpFor(openMs);
@@ -259,7 +286,8 @@ protected:
                     }
                     copied = item == 3;
                     windriver::ChooseMenuItem(menuWindow, menu, item);
-                });
+                }) ? 1 : 0;
+            m_reached.menusMeetingAnAnswer += busy && m_service.QueryCount() == queries && m_server->Answered() > answered;
         });
         if (copied) {
             EXPECT_EQ(ClipboardText(), cell) << "copied another row than the menu's";
@@ -297,12 +325,42 @@ protected:
         };
     }
     void NoteClick(int tab, int id) {
+        ++m_reached.clicksInCalls;
         m_clickedInCall = true;
         m_clickedId = id;
         m_queriesAtClick = m_service.QueryCount();
         m_boxesAtClick = g_boxes;
         m_labelAtClick = Text(ids::PageLabel);
         m_tabAtClick = tab;
+    }
+
+    // While a batch merges into the results in front (a further answer: the tabs are free), the
+    // user pages on into what it brings, ends the other tab's search (Back, or Find from its form,
+    // which cancels every merge) and comes back: records taken back must leave the page.
+    void AwayDuringAMerge(std::mt19937& rng) {
+        const int t = CurrentTab();
+        if (!Shown(FrontList()) || !Usable(ids::Tab))
+            return;
+        if (!m_server->RepeatLastAnswerLarge())
+            return;
+        const ULONGLONG until = ::GetTickCount64() + 1000;
+        while (!m_transmit->CallbackRunning() && ::GetTickCount64() < until)
+            ::Sleep(1);
+        if (!m_transmit->CallbackRunning())
+            return;
+        ++m_reached.merges;
+        for (int i = 0; i < 3; ++i)
+            TryClick(ids::NextPage);
+        // Nothing pumped until the step ends: the merge is still running.
+        if (!Usable(ids::Tab))
+            return;
+        windriver::ClickTabItem(Control(ids::Tab), 1 - t);
+        if (!TryClick(ids::Back) && FillForm(rng)) {
+            m_formGesture[1 - t] = true;
+            TryClick(ids::Find);
+        }
+        if (Usable(ids::Tab))
+            windriver::ClickTabItem(Control(ids::Tab), t);
     }
 
     // The industry list dropped on the zones form, an item highlighted, then Enter or Escape: the
@@ -419,6 +477,9 @@ protected:
         case kDropDown:
             UseIndustryList(rng);
             break;
+        case kMergeRace:
+            AwayDuringAMerge(rng);
+            break;
         case kClose:
             // Hidden a while, as replies and boxes would come, then opened again afresh.
             TryClick(ids::Close);
@@ -475,6 +536,14 @@ protected:
         }
     }
 
+    // How often the gestures met what they are there for.
+    struct {
+        int menus = 0;
+        int menusMeetingAnAnswer = 0;
+        int clicksInCalls = 0;
+        int merges = 0;
+    } m_reached;
+    RandomServer* m_server = nullptr;
     std::uint64_t m_nextTag = 0;
     std::uint64_t m_searchTag[2] = {0, 0};
     // A Find or page turn clicked during a client's call in this step, and what stood then.
@@ -498,15 +567,19 @@ TEST_F(SoakTest, TenThousandRandomStepsAgainstAnErraticServer) {
     SetSkinMessageBoxPresenter(&PresentWithALoop);
     wintest::Watchdog watchdog(60000);
     RandomServer server(m_service, seed + 1);
+    m_server = &server;
     std::mt19937 rng(seed);
-    const int weights[kOps] = {6, 8, 14, 8, 16, 6, 3, 8, 4, 4, 3, 5, 5, 3, 2};
+    const int weights[kOps] = {6, 8, 14, 8, 16, 6, 3, 8, 4, 4, 3, 5, 5, 3, 2, 3};
     std::discrete_distribution<int> pick(std::begin(weights), std::end(weights));
     int performed[kOps] = {};
     std::deque<std::string> history;  // printed when a step fails
 
     Start(true);
     for (int step = 0; step < kSteps && !HasFailure(); ++step) {
-        const Op op = static_cast<Op>(pick(rng));
+        Op op = static_cast<Op>(pick(rng));
+        // A query out over a page: the row menu is opened while its answer is on its way.
+        if (Text(ids::Find) == L"正在查找" && Shown(FrontList()) && rng() % 4 == 0)
+            op = kMenu;
         watchdog.Step("soak step " + std::to_string(step) + ": " + kOpNames[op] + " (seed " +
                       std::to_string(seed) + ")");
         const bool formShown[2] = {Shown(ids::RadioNick) || Shown(ids::RadioCompany),
@@ -557,6 +630,8 @@ TEST_F(SoakTest, TenThousandRandomStepsAgainstAnErraticServer) {
                 server.Answered(), g_boxes);
     for (int op = 0; op < kOps; ++op)
         std::printf(" %s %d", kOpNames[op], performed[op]);
-    std::printf("\n");
+    std::printf("; menus opened %d, %d of them while an answer came; clicks during a client's call %d; "
+                "merges met %d\n",
+                m_reached.menus, m_reached.menusMeetingAnAnswer, m_reached.clicksInCalls, m_reached.merges);
     EXPECT_GT(server.Answered(), 500) << "the server took part";
 }
