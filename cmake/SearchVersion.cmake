@@ -12,9 +12,21 @@ if(NOT DEFINED SEARCH_BUILD_NUMBER OR NOT DEFINED SEARCH_COMMIT)
   set(SEARCH_COMMIT unknown)
   find_package(Git QUIET)
   if(GIT_FOUND)
+    # Only this project's own checkout counts: a copy of the sources inside another repository
+    # (a client's) is not built from that repository's commits.
+    execute_process(COMMAND "${GIT_EXECUTABLE}" rev-parse --show-toplevel
+      WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}" OUTPUT_VARIABLE _top
+      OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
     execute_process(COMMAND "${GIT_EXECUTABLE}" rev-parse --short=12 HEAD
       WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}" RESULT_VARIABLE _no_commit
       OUTPUT_VARIABLE _commit OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    if(NOT _top STREQUAL "" AND NOT _no_commit)
+      file(REAL_PATH "${_top}" _top)
+      file(REAL_PATH "${PROJECT_SOURCE_DIR}" _here)
+      if(NOT _top STREQUAL _here)
+        set(_no_commit 1)
+      endif()
+    endif()
     execute_process(COMMAND "${GIT_EXECUTABLE}" rev-list --count HEAD
       WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}" RESULT_VARIABLE _no_count
       OUTPUT_VARIABLE _count OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
