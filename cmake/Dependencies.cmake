@@ -3,6 +3,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/SearchBoost.cmake)
 if(NOT TARGET Boost::headers)
   message(FATAL_ERROR "Boost headers not found under ${SEARCH_BOOST_ROOT} (apt-get install libboost-dev)")
 endif()
+# The records' containers are laid out by this Boost: the installed package holds a client to it.
+search_boost_version(SEARCH_BOOST_VERSION)
 
 find_package(Threads REQUIRED)
 

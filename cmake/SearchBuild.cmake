@@ -36,8 +36,9 @@ function(search_target_settings target)
 endfunction()
 
 # search_version_resource(<target> DESCRIPTION <text>): a VERSIONINFO resource for the file the
-# target makes, with the project's version, the description given (Chinese, as the client shows
-# it), company, product and copyright. Windows targets only.
+# target makes, with the project's version and build number (cmake/SearchVersion.cmake) and the
+# commit, the description given (Chinese, as the client shows it), company, product and copyright.
+# Windows targets only.
 function(search_version_resource target)
   cmake_parse_arguments(ARG "" "DESCRIPTION" "" ${ARGN})
   get_target_property(_type ${target} TYPE)
@@ -48,7 +49,7 @@ function(search_version_resource target)
   endif()
   set(SEARCH_VERSION_DESCRIPTION "${ARG_DESCRIPTION}")
   set(SEARCH_VERSION_INTERNAL_NAME "${target}")
-  foreach(_part MAJOR MINOR PATCH TWEAK)
+  foreach(_part MAJOR MINOR PATCH)
     if("${PROJECT_VERSION_${_part}}" STREQUAL "")
       set(SEARCH_VERSION_${_part} 0)
     else()

@@ -1,32 +1,43 @@
-# What a client team gets: `cmake --install` (and CPack's zip, one per architecture) lays out two
-# folders, so that the one a client copies holds nothing that could replace a file of its own:
+# What a client team gets: `cmake --install` (and CPack's zip, one per architecture, which puts the
+# same folders under one top folder named as the zip, Search-VERSION.BUILD-COMMIT-ARCH) lays out
+# three folders, so that the one a client copies holds nothing that could replace a file of its own
+# and nothing it should not ship:
 #   module/      what the client takes and ships:
-#     bin/                  Search.dll and Search.pdb
+#     bin/                  Search.dll
 #     lib/                  its import library
 #     include/              Search.h and SearchRecords.h
-#     lib/cmake/Search/     find_package(Search CONFIG): Search::Search and Search::Records
+#     lib/cmake/Search/     find_package(Search CONFIG): Search::Search, and Search::Records as the
+#                           component Records
 #     Search-win64-ThirdPartyNotices.txt, Search-win64.cdx.json   what the DLL links in: notices
 #                           and a CycloneDX bill of materials (-win32 for the 32-bit zip)
+#   symbols/     the PDB of every DLL and program of the other two folders (Search.pdb, and the
+#                stand-ins' QZProtocol.pdb and SearchDemo.pdb): kept for a symbol store, never shipped
 #   stand-ins/   our own versions of the client's libraries, for building and running the demo:
-#     bin/                  QZProtocol.dll, SearchDemo.exe, their PDBs
+#     bin/                  QZProtocol.dll, SearchDemo.exe
 #     lib/                  libQZProtocol.dll.a, libCustomPic.a
 #     include/              QZProtocol.h, QZTransmit.h, CustomPic.h
 #     lib/cmake/SearchStandIns/   find_package(SearchStandIns CONFIG): Search::QZProtocol and
 #                                 Search::CustomPic, on top of the module's package
 #     SearchStandIns-win64-ThirdPartyNotices.txt, SearchStandIns-win64.cdx.json   the same for these
-# The files installed are the build tree's own, unstripped: the DLLs the Wine suites tested, each
-# with the PDB it names.
+# The files installed are the build tree's own, unstripped: the DLLs the Wine suites of that tree
+# test, each with the PDB it names.
 include(CMakePackageConfigHelpers)
 
 set(SEARCH_MODULE_DIR module)
 set(SEARCH_STANDINS_DIR stand-ins)
+set(SEARCH_SYMBOLS_DIR symbols)
 
-install(TARGETS Search search_records
+install(TARGETS Search
   EXPORT SearchTargets
   RUNTIME DESTINATION ${SEARCH_MODULE_DIR}/bin
   LIBRARY DESTINATION ${SEARCH_MODULE_DIR}/lib
   ARCHIVE DESTINATION ${SEARCH_MODULE_DIR}/lib
   FILE_SET HEADERS DESTINATION ${SEARCH_MODULE_DIR}/include)
+# The records apart: their Boost is looked up only for a build that asks for them.
+install(TARGETS search_records
+  EXPORT SearchRecordsTargets
+  FILE_SET HEADERS DESTINATION ${SEARCH_MODULE_DIR}/include)
+install(EXPORT SearchRecordsTargets NAMESPACE Search:: DESTINATION ${SEARCH_MODULE_DIR}/lib/cmake/Search)
 install(TARGETS QZProtocol picture
   EXPORT SearchStandInsTargets
   RUNTIME DESTINATION ${SEARCH_STANDINS_DIR}/bin
@@ -36,15 +47,11 @@ install(TARGETS QZProtocol picture
 install(TARGETS SearchDemo RUNTIME DESTINATION ${SEARCH_STANDINS_DIR}/bin)
 
 # lld writes each PDB beside its file (the toolchain's --pdb=); CMake knows PDB names only for MSVC.
+# A debugger finds a PDB by the file name and GUID the DLL names, in whichever folder it is told.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   foreach(_target Search QZProtocol SearchDemo)
-    if(_target STREQUAL "Search")
-      set(_dir ${SEARCH_MODULE_DIR})
-    else()
-      set(_dir ${SEARCH_STANDINS_DIR})
-    endif()
     install(FILES $<TARGET_FILE_DIR:${_target}>/$<TARGET_FILE_BASE_NAME:${_target}>.pdb
-            DESTINATION ${_dir}/bin)
+            DESTINATION ${SEARCH_SYMBOLS_DIR})
   endforeach()
 endif()
 
@@ -77,7 +84,8 @@ set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Search)
 set(CPACK_PACKAGE_VENDOR "${SEARCH_COMPANY_NAME}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${SEARCH_PRODUCT_NAME}")
-set(CPACK_PACKAGE_FILE_NAME "Search-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME}")
+# The zip's name says which commit it was built from, as the files' version resources do.
+set(CPACK_PACKAGE_FILE_NAME "Search-${SEARCH_VERSION_FULL}-${CPACK_SYSTEM_NAME}")
 # Shipped as built: stripping would make DLLs other than the ones tested, and the PDBs name them.
 set(CPACK_STRIP_FILES OFF)
 # The same commit gives the same zip: it is rewritten with every time stamp the commit's
@@ -106,7 +114,7 @@ if(SEARCH_SOURCE_PREFIX)
     list(GET _folder 1 _name)
     install(CODE "execute_process(COMMAND \"${CMAKE_COMMAND}\" -E env SEARCH_PDBUTIL=${SEARCH_PDBUTIL}
         \"${Python3_EXECUTABLE}\" \"${PROJECT_SOURCE_DIR}/cmake/third-party-bill\"
-        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${_dir}\" ${_name}-${CPACK_SYSTEM_NAME} ${PROJECT_VERSION}
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${_dir}\" ${_name}-${CPACK_SYSTEM_NAME} ${SEARCH_VERSION_FULL}
         \"${PROJECT_SOURCE_DIR}\" ${SEARCH_SOURCE_PREFIX} ${SEARCH_SOURCE_DATE_EPOCH}
       COMMAND_ERROR_IS_FATAL ANY)")
   endforeach()

@@ -205,7 +205,7 @@ void DemoClient::AddFriend(std::uint64_t userId, const std::wstring& account) {
 void DemoClient::ViewUserInfo(std::uint64_t userId, const std::wstring& account) {
     std::wstring line = L"查看资料：" + UserName(userId, account);
     if (const UserInfo* user = m_directory.FindUser(userId))
-        line += L"，" + PresenceText(user->state) + L"，" + user->company + L" " + user->department +
+        line += L"，" + user->GetStateText() + L"，" + user->company + L" " + user->department +
                 user->title;
     AddLog(line);
 }

@@ -160,12 +160,3 @@ std::vector<const ZoneInfo*> DemoDirectory::ZonesByName(const std::wstring& name
     }
     return found;
 }
-
-std::wstring PresenceText(std::int32_t state) {
-    switch (state) {
-    case 2: return L"离开";
-    case 3: return L"忙碌";
-    case 4: return L"在线";
-    default: return L"离线";
-    }
-}

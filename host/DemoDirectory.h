@@ -8,9 +8,6 @@
 
 #include "SearchRecords.h"
 
-// How a client names a presence state (2 away, 3 busy, 4 online, anything else offline).
-std::wstring PresenceText(std::int32_t state);
-
 class DemoDirectory {
 public:
     explicit DemoDirectory(std::uint32_t seed = 20240917);

@@ -238,7 +238,7 @@ void Tour::CheckUserRows(const std::vector<const UserInfo*>& store, std::size_t 
     for (int r = 0; r < rows && r < static_cast<int>(expected); ++r) {
         const UserInfo& user = *store[first + r];
         if (m_search.Cell(ctl::ListUser, r, 0) != user.account || m_search.Cell(ctl::ListUser, r, 1) != user.nickname ||
-            m_search.Cell(ctl::ListUser, r, 2) != PresenceText(user.state) ||
+            m_search.Cell(ctl::ListUser, r, 2) != user.GetStateText() ||
             m_search.Cell(ctl::ListUser, r, 3) != user.company) {
             wrong = r;
             break;

@@ -4,7 +4,13 @@
 // Search object) and opens the modeless window with StartSearch on its user-interface thread.
 #pragma once
 
-#include <windows.h>
+// HWND and UINT only: all of <windows.h> would bring in <winsock.h>, which a client that includes
+// <winsock2.h> afterwards cannot have. This header may come before or after either.
+#include <windef.h>
+
+// Laid out as the module was built, also inside a client's #pragma pack region (the default
+// packing, 8, for everything here; the includer's comes back at the end).
+#pragma pack(push, 8)
 
 #include <cstdint>
 #include <string>
@@ -54,3 +60,16 @@ private:
     QZP::QZTransmit* m_pTransmit;
     SearchResultHandler* m_pResultHandler;
 };
+
+// How the window shows its message boxes ("查询失败" and the refusals of a query): by default
+// MessageBoxW, owned by the search window. A client may present them itself (through its own
+// skinned box, or its UI automation), answering with the button pressed (IDOK). The presenter is
+// called on the window's thread; one for the whole process, swapped from any thread; null puts the
+// default back. Returns the presenter it replaces.
+using SearchMessageBoxPresenter = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+#if !defined(SEARCH_MESSAGE_BOX_HOOK_DECLARED)
+#  define SEARCH_MESSAGE_BOX_HOOK_DECLARED
+SEARCH_API SearchMessageBoxPresenter SetSkinMessageBoxPresenter(SearchMessageBoxPresenter presenter);
+#endif
+
+#pragma pack(pop)

@@ -21,9 +21,9 @@ int SkinMessageBox(const wchar_t* text, const wchar_t* caption, UINT type) {
     return present(owner, text ? text : L"", caption ? caption : L"", type);
 }
 
-// Exported (SKIN_TEST_HOOK) so that a test can reach it in whichever module carries this library;
-// defining it here, beside SkinMessageBox, guarantees the object is linked in whenever the box is
-// used.
+// Exported (SKIN_HOOK) so that a client or a test can reach it in whichever module carries this
+// library; defining it here, beside SkinMessageBox, guarantees the object is linked in whenever the
+// box is used.
 SkinMessageBoxPresenter SetSkinMessageBoxPresenter(SkinMessageBoxPresenter presenter) {
     return g_presenter.exchange(presenter, std::memory_order_acq_rel);
 }

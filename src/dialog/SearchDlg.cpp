@@ -112,11 +112,7 @@ bool CSearchDlg::AskForIndustries() {
     return true;
 }
 
-void CSearchDlg::ReportStopped(const wchar_t* where) noexcept {
-    wchar_t line[256];
-    ::wsprintfW(line, L"search window: %s threw; the exception was stopped there\n", where);
-    ::OutputDebugStringW(line);
-}
+void CSearchDlg::ReportStopped(const wchar_t* where) noexcept { ReportStoppedException(where); }
 
 CSearchDlg::~CSearchDlg() {
     m_font.DeleteObject();

@@ -4,6 +4,7 @@
 // Every figure of the layout is given for 96 DPI and scaled by the window's DPI: at 144 (150 %) the
 // window, its font, its controls and its columns are all half as large again, as everything else
 // on such a desktop is.
+#include "ModuleLookup.h"
 #include "SearchDlg.h"
 #include "SearchStrings.h"
 #include "resource.h"
@@ -118,8 +119,8 @@ void CSearchDlg::CreateDialogFont(UINT nDpi) {
 }
 
 void CSearchDlg::SetWindowIcons() {
-    // The module's own file, found by name: a client may load it from anywhere.
-    HICON hIcon = ::LoadIconW(::GetModuleHandleW(L"Search.dll"), MAKEINTRESOURCEW(IDI_SEARCH));
+    // The module's own file, found by address: a client may load it from anywhere, under any name.
+    HICON hIcon = ::LoadIconW(ThisModule(), MAKEINTRESOURCEW(IDI_SEARCH));
     SetIcon(hIcon, FALSE);
     SetIcon(hIcon, TRUE);
 }

@@ -1,5 +1,6 @@
 #include "SearchingDlg.h"
 
+#include "ModuleLookup.h"
 #include "resource.h"
 
 // Reports the platform dialog as its base, not the skinned one: callers only ever ask whether it
@@ -17,7 +18,7 @@ CSearchingDlg::~CSearchingDlg() = default;
 BOOL CSearchingDlg::OnInitDialog() {
     CSkinDialog::OnInitDialog();
     // The icon lives in the module's own file, whichever module runs this code.
-    HICON hIcon = ::LoadIconW(::GetModuleHandleW(L"Search.dll"), MAKEINTRESOURCEW(IDI_SEARCH));
+    HICON hIcon = ::LoadIconW(ThisModule(), MAKEINTRESOURCEW(IDI_SEARCH));
     SetIcon(hIcon, FALSE);
     SetIcon(hIcon, TRUE);
     return TRUE;

@@ -15,3 +15,8 @@ void PrepareForClientCode() noexcept;
 // can be reached (a runtime DLL exporting the C++ ABI's __cxa_get_globals, as libstdc++-6.dll
 // does; a client linked with -static exports nothing to reach it by).
 void ForgiveForeignException() noexcept;
+
+// Tells a debugger (OutputDebugString) that `where` threw and the exception was stopped there,
+// naming the exception's type and, for a std::exception, its what(). Called inside the catch block
+// that stopped it; elsewhere the line names no exception.
+void ReportStoppedException(const wchar_t* where) noexcept;

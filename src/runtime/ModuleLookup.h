@@ -11,6 +11,13 @@ inline HMODULE ModuleAt(const void* address) {
     return module;
 }
 
+// The module that carries the calling code (Search.dll, whatever name its file has; each module
+// that includes this has its own copy of the anchor).
+inline HMODULE ThisModule() {
+    static const char anchor = 0;
+    return ModuleAt(&anchor);
+}
+
 // dll!name as a function of type Fn, or null.
 template <class Fn>
 Fn ExportedFunction(HMODULE dll, const char* name) {

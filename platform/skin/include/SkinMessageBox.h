@@ -6,14 +6,19 @@
 
 int SkinMessageBox(const wchar_t* text, const wchar_t* caption, UINT type);
 
-// Replaces how the box is presented (tests record instead of showing). Returns the presenter it
-// replaces; null restores the real box. Exported by the module that carries the library: the
-// library's own source declares it exported (clang rejects an export added on the definition).
+// Replaces how the box is presented (a client's own box; tests record instead of showing).
+// Returns the presenter it replaces; null restores the real box. Exported by the module that
+// carries the library, whose public header (Search.h) declares it too: the library's own source
+// declares it exported (clang rejects an export added on the definition), and whichever of the two
+// headers comes first declares it, so that a file with both sees one declaration.
 #if defined(SEARCH_SKIN_BUILD)
-#  define SKIN_TEST_HOOK __declspec(dllexport)
+#  define SKIN_HOOK __declspec(dllexport)
 #else
-#  define SKIN_TEST_HOOK
+#  define SKIN_HOOK
 #endif
 using SkinMessageBoxPresenter = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption,
                                         UINT type);
-SKIN_TEST_HOOK SkinMessageBoxPresenter SetSkinMessageBoxPresenter(SkinMessageBoxPresenter presenter);
+#if !defined(SEARCH_MESSAGE_BOX_HOOK_DECLARED)
+#  define SEARCH_MESSAGE_BOX_HOOK_DECLARED
+SKIN_HOOK SkinMessageBoxPresenter SetSkinMessageBoxPresenter(SkinMessageBoxPresenter presenter);
+#endif

@@ -2,7 +2,23 @@
 // library hands batches of these to the search command's handler; the search window keeps the very
 // same container types as its per-tab stores. Field order and types are shared with the protocol
 // library and must not change.
+//
+// The containers are a binary contract too: their layout is that of the Boost MultiIndex the module
+// was built with (its CMake package refuses another Boost version) in its default configuration.
 #pragma once
+
+// Both macros change the containers' layout (safe-mode bookkeeping in every container and index;
+// ordered-index nodes with an uncompressed colour), so a build with either would read the module's
+// batches and stores as garbage.
+#if defined(BOOST_MULTI_INDEX_ENABLE_SAFE_MODE) || defined(BOOST_MULTI_INDEX_DISABLE_COMPRESSED_ORDERED_INDEX_NODES)
+#  error "SearchRecords.h: the records' containers must be built without BOOST_MULTI_INDEX_ENABLE_SAFE_MODE and BOOST_MULTI_INDEX_DISABLE_COMPRESSED_ORDERED_INDEX_NODES, as the module was"
+#endif
+
+// Every record and container is laid out as the module's compiler lays it out by default, also
+// where this header is included inside the #pragma pack region of a library's wire structures:
+// packing 8 is the default for every member here (nothing is aligned to more), and the includer's
+// packing comes back at the end of this file.
+#pragma pack(push, 8)
 
 #include <cstdint>
 #include <functional>
@@ -81,8 +97,17 @@ struct UserInfo {
     std::int64_t registerTime = 0;
     std::uint8_t privacy = 0;
 
-    // Display word of the presence state: "离开", "忙碌", "在线" or "离线".
-    std::wstring GetStateText() const;
+    // Display word of the presence state: "离开", "忙碌", "在线" or "离线". Defined here, so that a
+    // client and a protocol library have it without linking anything; escaped, so that it reads
+    // the same whatever source encoding their compiler assumes.
+    std::wstring GetStateText() const {
+        switch (state) {
+        case 2: return L"\u79bb\u5f00";
+        case 3: return L"\u5fd9\u788c";
+        case 4: return L"\u5728\u7ebf";
+        default: return L"\u79bb\u7ebf";
+        }
+    }
 };
 
 struct ZoneAdmin {
@@ -150,3 +175,5 @@ using ZoneInfoSet = boost::multi_index_container<
             boost::multi_index::tag<search_index::BySortKey>,
             boost::multi_index::member<ZoneInfo, std::int32_t, &ZoneInfo::sortKey>,
             std::less<std::int32_t>>>>;
+
+#pragma pack(pop)

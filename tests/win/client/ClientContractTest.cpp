@@ -112,16 +112,21 @@ public:
     DebugReports() { s_stopped = 0; }
     // Exceptions reported stopped since the last call.
     int TakeStopped() { return std::exchange(s_stopped, 0); }
+    // The last such report.
+    std::string Last() const { return windriver::Utf8(s_last); }
 
 private:
     using Output = void(WINAPI*)(LPCWSTR);
     static void WINAPI Record(LPCWSTR line) {
-        if (line && std::wcsstr(line, L"threw; the exception was stopped there"))
+        if (line && std::wcsstr(line, L"threw; the exception was stopped there")) {
             ++s_stopped;
+            s_last = line;
+        }
         s_original(line);
     }
     static inline Output s_original = nullptr;
     static inline int s_stopped = 0;
+    static inline std::wstring s_last;
     wintest::ImportPatch<Output> m_patch{::GetModuleHandleW(L"Search.dll"), "kernel32.dll", "OutputDebugStringW",
                                          &Record, s_original};
 };
@@ -192,6 +197,12 @@ protected:
             EXPECT_EQ(std::uncaught_exceptions(), 0) << name;
         }
         EXPECT_EQ(m_reports.TakeStopped(), does == Does::Throw ? 1 : 0) << name << ": reported to the debugger";
+        if (does == Does::Throw) {  // by its type and what it says
+            EXPECT_NE(m_reports.Last().find("stopped there: std::runtime_error: " + name.substr(0, name.find(' ')) +
+                                            ": the client's lookup failed"),
+                      std::string::npos)
+                << m_reports.Last();
+        }
         if (!kept || !m_search)
             return;
         if (Shown(ids::Back))

@@ -48,9 +48,12 @@ TEST(SearchingDlg, ReportsItselfAsAPlainDialog) {
 }
 
 TEST(SearchingDlg, CannotBeClosedByEnterEscapeOrTheCloseCommand) {
-    // The icon comes from the module file by name, as on a client.
-    HMODULE module = ::LoadLibraryW(L"Search.dll");
-    ASSERT_NE(module, nullptr);
+    // The icon comes from the module that carries the dialog's code, found by address whatever its
+    // file is called: here this program, which links the dialog and its resources, not a
+    // Search.dll that the process may also hold.
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    HMODULE other = ::LoadLibraryW(L"Search.dll");
+    ASSERT_NE(other, nullptr);
     {
         CSearchingDlg dlg;
         ASSERT_TRUE(dlg.Create(130, nullptr));
@@ -77,7 +80,7 @@ TEST(SearchingDlg, CannotBeClosedByEnterEscapeOrTheCloseCommand) {
         dlg.DestroyWindow();
         EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
     }
-    ::FreeLibrary(module);
+    ::FreeLibrary(other);
 }
 
 // The industries are asked for once the object is its Search's (the client may call the Search back

@@ -80,7 +80,7 @@ TEST(ExportsTest, SearchDllExportsTheSearchOperationsAndNothingElse) {
         "Search::operator=(Search const&)",
         "Search::StartSearch(HWND__*, bool)",
         "Search::StopSearch()",
-        // The skinned message box's test hook: tests swap the presenter inside this DLL.
+        // How the window's boxes are presented: declared in Search.h for a client (tests swap it).
         "SetSkinMessageBoxPresenter(int (*)(HWND__*, wchar_t const*, wchar_t const*, unsigned int))",
     };
     // A constructor and a destructor are each exported under two names (complete and base

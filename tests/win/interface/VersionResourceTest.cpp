@@ -94,7 +94,7 @@ bool HasChinese(const std::wstring& text) {
 
 }  // namespace
 
-TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
+TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionItsCommitAndItsTexts) {
     const struct {
         const wchar_t* file;
         DWORD type;
@@ -106,8 +106,11 @@ TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
         {L"SearchDemo.exe", VFT_APP, SEARCH_EXPECTED_DESCRIPTION_DEMO, true},
     };
     const DWORD versionMS = MAKELONG(SEARCH_EXPECTED_MINOR, SEARCH_EXPECTED_MAJOR);
-    const DWORD versionLS = MAKELONG(0, SEARCH_EXPECTED_PATCH);
-    const std::wstring fileVersion = std::wstring(SEARCH_EXPECTED_VERSION) + L".0";
+    // The fourth field is the build number: an installer that compares file versions replaces
+    // the file of an older commit.
+    const DWORD versionLS = MAKELONG(SEARCH_EXPECTED_BUILD, SEARCH_EXPECTED_PATCH);
+    const std::wstring fileVersion =
+        std::wstring(SEARCH_EXPECTED_VERSION) + L"." + std::to_wstring(SEARCH_EXPECTED_BUILD);
 
     for (const auto& f : files) {
         SCOPED_TRACE(Utf8(f.file));
@@ -134,7 +137,8 @@ TEST(VersionResourceTest, EveryShippedFileCarriesTheProjectVersionAndItsTexts) {
         EXPECT_EQ(Utf8(version.Text(L"LegalCopyright")), Utf8(SEARCH_EXPECTED_COPYRIGHT));
         EXPECT_EQ(Utf8(version.Text(L"ProductName")), Utf8(SEARCH_EXPECTED_PRODUCT));
         EXPECT_EQ(Utf8(version.Text(L"FileVersion")), Utf8(fileVersion));
-        EXPECT_EQ(Utf8(version.Text(L"ProductVersion")), Utf8(SEARCH_EXPECTED_VERSION));
+        EXPECT_EQ(Utf8(version.Text(L"ProductVersion")), Utf8(SEARCH_EXPECTED_VERSION_FULL));
+        EXPECT_EQ(Utf8(version.Text(L"Commit")), Utf8(SEARCH_EXPECTED_COMMIT));
         EXPECT_EQ(Utf8(version.Text(L"OriginalFilename")), Utf8(f.file));
         EXPECT_EQ(HasManifest(ProgramFolder() + f.file), f.manifest);
     }
