@@ -120,7 +120,8 @@ TEST_F(SearchWindowTest, ThousandTeardownsWithRepliesInFlight) {
         // What each teardown leaves on screen.
         if (teardown == Teardown::Close) {
             EXPECT_FALSE(::IsWindowVisible(Dialog()));
-            EXPECT_EQ(Text(ids::PageLabel), L"第2页") << "a hidden window still takes its reply";
+            EXPECT_EQ(Text(ids::PageLabel), L"第1页") << "a closed window's query is abandoned, its page kept";
+            EXPECT_EQ(Text(ids::NextPage), L"下一页") << "not busy";
         } else if (windowStays) {
             EXPECT_TRUE(Shown(ids::RadioNick) || Shown(ids::RadioCompany)) << "the form is back";
             EXPECT_EQ(RowCount(ids::ListUser), 0);
