@@ -217,10 +217,14 @@ private:
     // Shows the session's box, if any; false when the window went while it was up. A window that
     // is not shown (hidden with its minimised owner) keeps the box until it is shown again.
     bool ShowBox(const std::optional<SearchBox>& box);
-    void ShowKeptBox();
     // A Find or a page turn that came while a call into the client was open, with the form as it
     // was then: kept, and carried out when the call returns (RunPostponedGesture).
     enum class Gesture { Find, NextPage };
+    struct PostponedGesture {
+        Gesture gesture;
+        SearchCriteria criteria;
+        SearchTab tab;  // the tab it was made on
+    };
     bool PostponeWhileClientCalls(Gesture gesture);
     void RunPostponedGesture();
     // Draws what a gesture led to, and its box.
@@ -302,10 +306,9 @@ private:
     CFont m_templateFont;
 
     // Whose loop runs innermost (CallHoldingReplies), the gesture postponed until the client's
-    // calls return and the tab it was made on, and the box kept for a window not shown.
+    // calls return, and the box kept for a window not shown.
     Loop m_innermostLoop = Loop::None;
-    std::optional<std::pair<Gesture, SearchCriteria>> m_postponed;
-    SearchTab m_postponedTab = SearchTab::Users;
+    std::optional<PostponedGesture> m_postponed;
     std::optional<SearchBox> m_keptBox;
     std::optional<std::pair<SearchTab, RowRecord>> m_enteredRecord;  // Enter's, until its message comes
 

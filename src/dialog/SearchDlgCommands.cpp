@@ -23,8 +23,7 @@ LRESULT CSearchDlg::OnKeptBox(WPARAM, LPARAM) {
     if (IsWindowVisible() && m_keptBox) {
         const std::optional<SearchBox> box = std::move(m_keptBox);
         m_keptBox.reset();
-        if (ShowBox(box))
-            Render();
+        ShowOutcome(box);
     }
     return 0;
 }
@@ -64,21 +63,20 @@ void CSearchDlg::ShowOutcome(const std::optional<SearchBox>& box) {
 bool CSearchDlg::PostponeWhileClientCalls(Gesture gesture) {
     if (m_innermostLoop != Loop::Client)
         return false;
-    m_postponed.emplace(gesture, ReadCriteria());
-    m_postponedTab = m_session.Front();
+    m_postponed = PostponedGesture{gesture, ReadCriteria(), m_session.Front()};
     return true;
 }
 
 void CSearchDlg::RunPostponedGesture() {
     if (!m_postponed || m_session.RepliesHeld() || !GetSafeHwnd())
         return;
-    const std::pair<Gesture, SearchCriteria> postponed = std::move(*m_postponed);
+    const PostponedGesture postponed = std::move(*m_postponed);
     m_postponed.reset();
     // On another tab by now, the click was for a view no longer in front.
-    if (m_session.Front() != m_postponedTab)
+    if (m_session.Front() != postponed.tab)
         return;
-    ShowOutcome(postponed.first == Gesture::Find ? m_session.Find(postponed.second)
-                                                 : m_session.NextPage(postponed.second));
+    ShowOutcome(postponed.gesture == Gesture::Find ? m_session.Find(postponed.criteria)
+                                                   : m_session.NextPage(postponed.criteria));
 }
 
 void CSearchDlg::OnPrevPage() {
